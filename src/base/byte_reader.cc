@@ -1,0 +1,117 @@
+#include "base/byte_reader.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace mapjass {
+
+namespace {
+constexpr size_t kFileBufferSize = 64 * 1024;
+}
+
+ByteReader ByteReader::fromMemory(const uint8_t* data, size_t size, std::string name) {
+  ByteReader reader;
+  reader.name_ = std::move(name);
+  reader.data_ = data;
+  reader.available_ = size;
+  reader.size_ = size;
+  return reader;
+}
+
+Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    return Status::failure(path + ": cannot open: " + std::strerror(errno));
+  }
+  reader = ByteReader();
+  reader.name_ = path;
+  reader.file_.reset(file);
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) {
+    return Status::failure(path + ": cannot open: " + std::strerror(errno));
+  }
+  if (S_ISDIR(info.st_mode)) {
+    return Status::failure(path + ": is a folder, not a file");
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return Status::failure(path + ": is not a plain file");
+  }
+  reader.size_ = static_cast<uint64_t>(info.st_size);
+  reader.buffer_.resize(kFileBufferSize);
+  reader.data_ = reader.buffer_.data();
+  return Status::success();
+}
+
+std::string ByteReader::endMessage(uint64_t pieceStart, const std::string& piece) const {
+  if (readFailed_) {
+    return name_ + ": cannot read " + piece + " (offset " + std::to_string(size_) +
+           "): " + std::strerror(readErrno_);
+  }
+  return name_ + ": file ends " + (size_ <= pieceStart ? "before " : "inside ") + piece +
+         " (offset " + std::to_string(size_) + ")";
+}
+
+bool ByteReader::fill(size_t n) {
+  if (available_ >= n) return true;
+  if (!file_ || readFailed_ || n > remaining()) return false;
+  // Move what is left to the front, then top the buffer up.
+  std::memmove(buffer_.data(), data_, available_);
+  data_ = buffer_.data();
+  while (available_ < n) {
+    size_t want = std::min<uint64_t>(buffer_.size() - available_, remaining() - available_);
+    size_t got = std::fread(buffer_.data() + available_, 1, want, file_.get());
+    available_ += got;
+    if (got < want) {
+      // The file shrank under us, or the device failed.
+      readFailed_ = std::ferror(file_.get()) != 0;
+      readErrno_ = errno;
+      size_ = offset_ + available_;
+      return available_ >= n;
+    }
+  }
+  return true;
+}
+
+const uint8_t* ByteReader::peek(size_t n) {
+  if (n > kMaxPiece || !fill(n)) return nullptr;
+  return data_;
+}
+
+const uint8_t* ByteReader::take(size_t n) {
+  const uint8_t* p = peek(n);
+  if (p != nullptr) {
+    data_ += n;
+    available_ -= n;
+    offset_ += n;
+  }
+  return p;
+}
+
+bool ByteReader::takeInto(uint8_t* out, uint64_t n) {
+  if (n > remaining()) return false;
+  while (n > 0) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(n, kMaxPiece));
+    const uint8_t* p = take(piece);
+    if (p == nullptr) return false;
+    std::memcpy(out, p, piece);
+    out += piece;
+    n -= piece;
+  }
+  return true;
+}
+
+bool ByteReader::skip(uint64_t n) {
+  if (n > remaining()) return false;
+  while (n > 0) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(n, kMaxPiece));
+    if (take(piece) == nullptr) return false;
+    n -= piece;
+  }
+  return true;
+}
+
+}  // namespace mapjass

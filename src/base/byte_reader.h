@@ -1,0 +1,76 @@
+// Reads a file or a block of memory front to back in fixed-size pieces.
+//
+// The total size is known when reading starts, so a count read from the file
+// can be checked against the bytes that are actually left before anything
+// loops or allocates. A file is read through one fixed buffer; it is never
+// held whole in memory.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+
+namespace mapjass {
+
+class ByteReader {
+ public:
+  // The largest piece that peek() and take() hand out in one call.
+  static constexpr size_t kMaxPiece = 4096;
+
+  // `name` is the file name that messages about this input carry.
+  static ByteReader fromMemory(const uint8_t* data, size_t size, std::string name);
+
+  // Opens `path` for binary reading. Fails with a message naming the file
+  // when it is missing, unreadable, a folder or not a plain file.
+  static Status openFile(const std::string& path, ByteReader& reader);
+
+  // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
+  // when fewer than `n` are left or the file could not be read.
+  const uint8_t* peek(size_t n);
+
+  // As peek(), and consumes them.
+  const uint8_t* take(size_t n);
+
+  // Copies the next `n` bytes (any number) into `out`. False when fewer are left.
+  bool takeInto(uint8_t* out, uint64_t n);
+
+  // Consumes `n` bytes. False when fewer are left.
+  bool skip(uint64_t n);
+
+  uint64_t offset() const { return offset_; }
+  uint64_t size() const { return size_; }
+  uint64_t remaining() const { return size_ - offset_; }
+
+  // True when the operating system reported an error while reading, as
+  // opposed to the data simply running out.
+  bool readFailed() const { return readFailed_; }
+
+  const std::string& name() const { return name_; }
+
+  // "ends before" or "ends inside", with the offset where the data stops,
+  // for messages about a piece that could not be read: "file ends inside
+  // record 3 of 5 (offset 141)".
+  std::string endMessage(uint64_t pieceStart, const std::string& piece) const;
+
+ private:
+  bool fill(size_t n);
+
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+  std::string name_;
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::vector<uint8_t> buffer_;
+  const uint8_t* data_ = nullptr;  // the unconsumed bytes in memory
+  size_t available_ = 0;           // how many of them there are
+  uint64_t offset_ = 0;
+  uint64_t size_ = 0;
+  bool readFailed_ = false;
+  int readErrno_ = 0;
+};
+
+}  // namespace mapjass

@@ -1,0 +1,38 @@
+// Number text for the scripts and reports.
+//
+// The doodad script prints floats the way printf's %.6g does, except that
+// JASS has no exponent notation: where %.6g would switch to exponent form,
+// the same six significant digits are written positionally instead. The
+// terrain script prints positions as %.2f. Every function writes into a
+// caller's buffer and returns the number of characters; none allocates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace mapjass {
+
+// Room for any text of formatFloatG6: the smallest subnormal float needs
+// "-0." and 44 zeros before its five digits.
+inline constexpr size_t kMaxFloatG6Size = 64;
+// Room for any text of formatInt.
+inline constexpr size_t kMaxIntSize = 24;
+// Room for %.2f of any double up to 1e300 or so; positions stay far below.
+inline constexpr size_t kMaxFixed2Size = 400;
+
+// Six significant digits, round half to even on the exact binary value, as
+// %.6g; positional where %.6g would use an exponent: 1e+06 becomes
+// "1000000.0" and 1.5e-05 becomes "0.000015". `value` must be finite.
+size_t formatFloatG6(char* out, float value);
+
+// The same text built from std::to_chars alone: the reference that the fast
+// path is checked against, and the fallback for magnitudes it does not cover.
+size_t formatFloatG6Reference(char* out, float value);
+
+// %.2f of a finite double.
+size_t formatFixed2(char* out, double value);
+
+// %d.
+size_t formatInt(char* out, int64_t value);
+
+}  // namespace mapjass

@@ -1,0 +1,165 @@
+#include "base/output_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "base/platform.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+namespace mapjass {
+
+namespace {
+
+// Big writes keep the system calls few: a script is written in pieces of a
+// mebibyte.
+constexpr size_t kBufferSize = 1 << 20;
+
+int closeFd(int fd) {
+#ifdef _WIN32
+  return _close(fd);
+#else
+  return ::close(fd);
+#endif
+}
+
+long writeFd(int fd, const char* data, size_t size) {
+#ifdef _WIN32
+  return _write(fd, data, static_cast<unsigned>(size));
+#else
+  return static_cast<long>(::write(fd, data, size));
+#endif
+}
+
+}  // namespace
+
+bool isFolder(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+OutputFile::~OutputFile() {
+  discard();
+}
+
+Status OutputFile::open(const std::string& finalPath, FileMode mode) {
+  discard();
+  finalPath_ = finalPath;
+  mode_ = mode;
+  errno_ = 0;
+  used_ = 0;
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    tempPath_ = finalPath + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    fd_ = createNewFile(tempPath_);
+    if (fd_ >= 0) break;
+    if (errno != EEXIST) {
+      int error = errno;
+      tempPath_.clear();
+      return Status::failure(finalPath + ": cannot create: " + std::strerror(error));
+    }
+  }
+  if (fd_ < 0) {
+    tempPath_.clear();
+    return Status::failure(finalPath + ": cannot create a temporary file beside it");
+  }
+  buffer_.resize(kBufferSize);
+  return Status::success();
+}
+
+void OutputFile::writeOut(const char* data, size_t size) {
+  while (size > 0 && errno_ == 0) {
+    long written = writeFd(fd_, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      errno_ = errno;
+    } else if (written == 0) {
+      errno_ = ENOSPC;
+    } else {
+      data += written;
+      size -= static_cast<size_t>(written);
+    }
+  }
+}
+
+void OutputFile::flushBuffer() {
+  if (used_ > 0 && fd_ >= 0) writeOut(buffer_.data(), used_);
+  used_ = 0;
+}
+
+void OutputFile::write(const void* data, size_t size) {
+  if (fd_ < 0 || errno_ != 0) return;
+  const char* bytes = static_cast<const char*>(data);
+  if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
+    for (size_t i = 0; i < size; ++i) {
+      if (used_ + 2 > buffer_.size()) flushBuffer();
+      if (bytes[i] == '\n') buffer_[used_++] = '\r';
+      buffer_[used_++] = bytes[i];
+    }
+    return;
+  }
+  if (used_ + size > buffer_.size()) {
+    flushBuffer();
+    if (size >= buffer_.size()) {
+      writeOut(bytes, size);
+      return;
+    }
+  }
+  std::memcpy(buffer_.data() + used_, bytes, size);
+  used_ += size;
+}
+
+Status OutputFile::writeFailure() const {
+  return Status::failure(finalPath_ + ": cannot write: " + std::strerror(errno_));
+}
+
+Status OutputFile::finish() {
+  if (fd_ < 0) return Status::failure(finalPath_ + ": was not opened");
+  flushBuffer();
+  if (closeFd(fd_) != 0 && errno_ == 0) errno_ = errno;
+  fd_ = -1;
+  if (errno_ != 0) {
+    Status failure = writeFailure();
+    discard();
+    return failure;
+  }
+  return Status::success();
+}
+
+Status OutputFile::commit() {
+  if (tempPath_.empty() || fd_ >= 0) return Status::failure(finalPath_ + ": was not finished");
+  if (int error = replaceFile(tempPath_, finalPath_); error != 0) {
+    discard();
+    return Status::failure(finalPath_ + ": cannot replace: " + std::strerror(error));
+  }
+  tempPath_.clear();
+  return Status::success();
+}
+
+Status OutputFile::finishAndCommit() {
+  Status status = finish();
+  return status.ok() ? commit() : status;
+}
+
+void OutputFile::discard() {
+  if (fd_ >= 0) {
+    closeFd(fd_);
+    fd_ = -1;
+  }
+  if (!tempPath_.empty()) {
+    std::remove(tempPath_.c_str());
+    tempPath_.clear();
+  }
+  used_ = 0;
+}
+
+}  // namespace mapjass

@@ -1,0 +1,23 @@
+// The answers of one run. The dialogue fills it; the jobs only read it.
+#pragma once
+
+#include <string>
+
+namespace mapjass {
+
+struct RunOptions {
+  bool convertDoodads = false;
+  bool convertDoodadVersion = false;
+  bool wrapInFunction = false;
+  std::string functionName;
+  bool createEmptyDoodadFile = false;
+  bool backupDoodadFile = false;
+  bool convertTerrain = false;
+  bool texturesOnly = false;
+  bool filterEnabled = false;
+  std::string filterTexture;
+
+  bool operator==(const RunOptions&) const = default;
+};
+
+}  // namespace mapjass

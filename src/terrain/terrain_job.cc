@@ -1,0 +1,172 @@
+#include "terrain/terrain_job.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/byte_reader.h"
+#include "base/number_text.h"
+#include "base/output_file.h"
+#include "terrain/terrain_files.h"
+
+namespace mapjass {
+
+namespace {
+
+// The texture index has at most 6 bits, so only the first 64 ground ids can
+// ever be named by a point.
+constexpr int kMaxTextureIndexes = 64;
+
+// Columns whose x text is kept; wider rows format x for every point, so
+// memory stays bounded whatever the file claims.
+constexpr int64_t kMaxCachedColumns = 1 << 16;
+
+// What a texture index gives: the id to write, or nothing.
+struct TextureChoice {
+  char id[4];
+  bool written;  // false: filtered out, or no tileset
+  bool missing;  // no tileset: past the list or an empty slot
+};
+
+void chooseTextures(const TerrainPreamble& preamble, const RunOptions& options,
+                    TextureChoice choices[kMaxTextureIndexes]) {
+  const TilesetIdList& ground = preamble.groundTilesets;
+  for (int i = 0; i < kMaxTextureIndexes; ++i) {
+    TextureChoice& choice = choices[i];
+    choice = {{0, 0, 0, 0}, false, true};
+    if (i >= ground.count) continue;
+    std::memcpy(choice.id, tilesetIdAt(ground, i), 4);
+    // An id with a zero byte is an empty slot; it would put NUL into the script.
+    if (std::memchr(choice.id, 0, 4) != nullptr) continue;
+    choice.missing = false;
+    // The filter is compared as a whole, case-sensitive string.
+    choice.written = !options.filterEnabled || std::string_view(options.filterTexture.c_str()) ==
+                                                   std::string_view(choice.id, 4);
+  }
+}
+
+std::string fixed2(double value) {
+  char text[kMaxFixed2Size];
+  return std::string(text, formatFixed2(text, value));
+}
+
+std::string pointPiece(int64_t index, int64_t count, const TerrainGrid& grid) {
+  return "tile point " + std::to_string(index + 1) + " of " + std::to_string(count) + " (column " +
+         std::to_string(index % grid.pointsX) + ", row " + std::to_string(index / grid.pointsX) +
+         ")";
+}
+
+char* put(char* p, std::string_view text) {
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
+}
+
+}  // namespace
+
+int32_t craterDepthOf(const TilePoint& point) {
+  return (8192 - int32_t{point.groundHeight}) / 4 + (2 - layerHeightOf(point)) * 128;
+}
+
+Status runTerrainJob(const RunOptions& options, std::FILE* console, const WarningSink& warn) {
+  ByteReader in;
+  if (Status opened = ByteReader::openFile(kTerrainFile, in); !opened.ok()) return opened;
+  if (isFolder(kTerrainScriptFile)) {
+    return Status::failure(std::string(kTerrainScriptFile) +
+                           ": is a folder; the file cannot be written");
+  }
+  OutputFile script;
+  if (Status created = script.open(kTerrainScriptFile, FileMode::kText); !created.ok()) {
+    return created;
+  }
+  TerrainPreamble preamble;
+  if (Status read = readTerrainPreamble(in, console, preamble); !read.ok()) return read;
+  const TerrainGrid& grid = preamble.grid;
+  // A position that is not a number cannot be written as JASS.
+  if (!std::isfinite(grid.centerX) || !std::isfinite(grid.centerY)) {
+    return Status::failure(in.name() + ": " +
+                           (std::isfinite(grid.centerX) ? "centerY" : "centerX") +
+                           " is not a finite number");
+  }
+  TilePointFormat format = tilePointFormatOf(preamble.header.version);
+  // Zero or negative on either side means no points.
+  int64_t count = grid.pointsX > 0 && grid.pointsY > 0 ? int64_t{grid.pointsX} * grid.pointsY : 0;
+  // A file too short for its points fails at the first missing one, found
+  // without reading up to it.
+  uint64_t pointsHeld = in.remaining() / format.size;
+  if (static_cast<uint64_t>(count) > pointsHeld) {
+    uint64_t missingAt = in.offset() + pointsHeld * format.size;
+    return Status::failure(
+        in.endMessage(missingAt, pointPiece(static_cast<int64_t>(pointsHeld), count, grid)));
+  }
+
+  TextureChoice choices[kMaxTextureIndexes];
+  chooseTextures(preamble, options, choices);
+  std::string xTexts;
+  std::vector<uint32_t> xEnds;  // end of column c's text in xTexts
+  int64_t cachedColumns = std::min<int64_t>(count > 0 ? grid.pointsX : 0, kMaxCachedColumns);
+  for (int64_t column = 0; column < cachedColumns; ++column) {
+    xTexts += fixed2(static_cast<double>(kTilePointSpacing * column) + grid.centerX);
+    xEnds.push_back(static_cast<uint32_t>(xTexts.size()));
+  }
+
+  int64_t missingTilesets = 0;
+  TilePoint point;
+  std::string position;  // "x, y" of the current point
+  std::string yText;
+  char line[2 * kMaxFixed2Size + 128];
+  int64_t column = 0, row = 0;
+  for (int64_t i = 0; i < count; ++i) {
+    uint64_t start = in.offset();
+    if (!readTilePoint(in, format, point)) {
+      return Status::failure(in.endMessage(start, pointPiece(i, count, grid)));
+    }
+    if (column == 0) {
+      yText = ", " + fixed2(static_cast<double>(kTilePointSpacing * row) + grid.centerY);
+    }
+    if (column < cachedColumns) {
+      uint32_t begin = column == 0 ? 0 : xEnds[column - 1];
+      position.assign(xTexts, begin, xEnds[column] - begin);
+    } else {
+      position = fixed2(static_cast<double>(kTilePointSpacing * column) + grid.centerX);
+    }
+    position += yText;
+
+    char* p = line;
+    if (!options.texturesOnly) {
+      int32_t depth = craterDepthOf(point);
+      if (depth != 0) {
+        p = put(p, "call TerrainDeformCrater(");
+        p = put(p, position);
+        p = put(p, ", 128, ");
+        p += formatInt(p, depth);
+        p = put(p, ".00, 1, true)\n");
+      }
+    }
+    const TextureChoice& choice = choices[groundTextureIndexOf(point, format)];
+    missingTilesets += choice.missing ? 1 : 0;
+    if (choice.written) {
+      p = put(p, "call SetTerrainType(");
+      p = put(p, position);
+      p = put(p, ", '");
+      p = put(p, std::string_view(choice.id, 4));
+      p = put(p, "', -1, 1, 1)\n");
+    }
+    script.write(line, static_cast<size_t>(p - line));
+
+    if (++column == grid.pointsX) {
+      column = 0;
+      ++row;
+    }
+  }
+  if (Status committed = script.finishAndCommit(); !committed.ok()) return committed;
+  if (missingTilesets > 0) {
+    warn(in.name() + ": " + std::to_string(missingTilesets) +
+         " tile points name no ground tileset (a texture index past the list, or an empty "
+         "slot); they got no texture line");
+  }
+  return Status::success();
+}
+
+}  // namespace mapjass

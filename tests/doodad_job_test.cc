@@ -1,0 +1,242 @@
+#include "doodads/doodad_job.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "map_writer.h"
+#include "test_support.h"
+
+namespace mapjass {
+namespace {
+
+using testing::asString;
+using testing::Bytes;
+using testing::folderContents;
+using testing::readFile;
+using testing::TempFolder;
+using testing::TestDoodad;
+using testing::TestDoodadFile;
+using testing::writeFile;
+
+const std::string kPreamble =
+    "function RF takes nothing returns nothing\ncall FogMaskEnable(false)\ncall "
+    "FogEnable(false)\ncall FogMaskEnable(true)\ncall FogEnable(true)\nendfunction\n"
+    "function CD takes integer objectid, real x, real y, real z, real face, real scale, integer "
+    "variation returns nothing\n"
+    "set bj_lastCreatedDestructable =  "
+    "CreateDestructableZ(objectid,x,y,z,face,scale,variation)\nendfunction\n"
+    "function SL takes integer L returns nothing\n"
+    "call SetDestructableLife(GetLastCreatedDestructable(), "
+    "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n\n\n\n\n\n\n\n";
+
+TestDoodad workedExampleDoodad() {
+  TestDoodad d;
+  d.typeId = "OBJ1";
+  d.variation = 2;
+  d.x = 512.3456f;
+  d.y = -256.5f;
+  d.z = 0;
+  d.angle = 4.712389f;
+  d.scaleX = d.scaleY = 1;
+  d.scaleZ = 1.25f;
+  d.flags = 2;
+  d.life = 50;
+  d.itemTablePointer = -1;
+  d.editorId = 7;
+  return d;
+}
+
+struct JobRun {
+  Status status;
+  std::string report;
+  std::vector<std::string> warnings;
+};
+
+JobRun runJob(const RunOptions& options) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* console = open_memstream(&buffer, &size);
+  JobRun run;
+  run.status = runDoodadJob(options, console,
+                            [&run](const std::string& line) { run.warnings.push_back(line); });
+  std::fclose(console);
+  run.report.assign(buffer, size);
+  std::free(buffer);
+  return run;
+}
+
+RunOptions doodadOptions() {
+  RunOptions options;
+  options.convertDoodads = true;
+  return options;
+}
+
+TEST(DoodadJob, WritesTheWorkedExample) {
+  TempFolder folder;
+  writeFile("war3map.doo",
+            testing::doodadFileBytes({.signature = "SIGN", .doodads = {workedExampleDoodad()}}));
+  const std::string body = "call CD( 'OBJ1', 512.346, -256.5, 0, 4.71239, 1.25, 2 )\ncall SL(50)\n";
+  JobRun run = runJob(doodadOptions());
+  ASSERT_TRUE(run.status.ok()) << run.status.error;
+  EXPECT_EQ(run.report, "\nFILE: SIGNo\nVersion: 8.11\nnumber:1\n\n\n\n\n");
+  EXPECT_EQ(readFile("war3map.doo.j"), kPreamble + body + "call RF()");
+
+  RunOptions wrapped = doodadOptions();
+  wrapped.wrapInFunction = true;
+  wrapped.functionName = "PlaceDoodads";
+  ASSERT_TRUE(runJob(wrapped).status.ok());
+  EXPECT_EQ(readFile("war3map.doo.j"), kPreamble +
+                                           "function PlaceDoodads takes nothing returns nothing\n" +
+                                           body + "call RF()\nendfunction");
+
+  wrapped.functionName = "";
+  ASSERT_TRUE(runJob(wrapped).status.ok());
+  EXPECT_EQ(readFile("war3map.doo.j"), kPreamble + "function  takes nothing returns nothing\n" +
+                                           body + "call RF()\nendfunction");
+}
+
+TEST(DoodadJob, LifeTypeIdsAndOddNumbers) {
+  TempFolder folder;
+  TestDoodadFile file{.signature = std::string("AB\0D", 4), .version = 7, .subversion = 9};
+  for (int life : {99, 0, 100, 101, 255}) {
+    TestDoodad d;
+    d.life = static_cast<uint8_t>(life);
+    d.typeId = life == 0 ? std::string("YT\0x", 4) : "YTlb";
+    d.x = 1e6f;
+    d.y = 1.5e-05f;
+    d.scaleZ = -0.0f;
+    d.variation = -3;
+    file.doodads.push_back(d);
+  }
+  file.doodads[4].z = std::bit_cast<float>(0x7FC00000u);
+  file.doodads[4].angle = -INFINITY;
+  writeFile("war3map.doo", testing::doodadFileBytes(file));
+  JobRun run = runJob(doodadOptions());
+  ASSERT_TRUE(run.status.ok()) << run.status.error;
+  EXPECT_EQ(run.report, "\nFILE: ABo\nVersion: 7.9\nnumber:5\n\n\n\n\n");
+  const std::string line = "1000000.0, 0.000015, 0, 0, -0, -3 )\n";
+  EXPECT_EQ(readFile("war3map.doo.j"),
+            kPreamble + "call CD( 'YTlb', " + line + "call SL(99)\n" + "call CD( 'YT', " + line +
+                "call SL(0)\n" + "call CD( 'YTlb', " + line + "call CD( 'YTlb', " + line +
+                "call CD( 'YTlb', 1000000.0, 0.000015, 0, 0, -0, -3 )\ncall RF()");
+  EXPECT_EQ(run.warnings,
+            (std::vector<std::string>{
+                "war3map.doo: record 5 of 5: z is not a finite number; 0 written instead",
+                "war3map.doo: record 5 of 5: angle is not a finite number; 0 written instead"}));
+}
+
+TEST(DoodadJob, SideFiles) {
+  TempFolder folder;
+  TestDoodadFile file{.version = 8};
+  for (int i = 0; i < 3; ++i) file.doodads.push_back(workedExampleDoodad());
+  file.doodads[1].itemSets = {testing::ItemSet{{{"ratc", 100}}}};
+  file.trailer = {1, 2, 3, 4, 5};
+  const Bytes input = testing::doodadFileBytes(file);
+  writeFile("war3map.doo", input);
+  writeFile("war3map.old", "older");
+  writeFile("war3mapNULL.doo", "older");
+  writeFile("war3mapCONV.doo", "older");
+
+  // Not asked for: left alone.
+  ASSERT_TRUE(runJob(doodadOptions()).status.ok());
+  EXPECT_EQ(readFile("war3map.old"), "older");
+  EXPECT_EQ(readFile("war3mapNULL.doo"), "older");
+  EXPECT_EQ(readFile("war3mapCONV.doo"), "older");
+
+  RunOptions all = doodadOptions();
+  all.backupDoodadFile = all.createEmptyDoodadFile = all.convertDoodadVersion = true;
+  ASSERT_TRUE(runJob(all).status.ok());
+  EXPECT_EQ(readFile("war3map.old"), asString(input));
+  EXPECT_EQ(readFile("war3mapNULL.doo"), std::string("W3do\x08\0\0\0\x0b\0\0\0\0\0\0\0", 16));
+  std::string converted = readFile("war3mapCONV.doo");
+  ASSERT_EQ(converted.size(), 16 + 3 * 42u);
+  EXPECT_EQ(converted.substr(0, 16), std::string("W3do\x07\0\0\0\x0b\0\0\0\x03\0\0\0", 16));
+  // The record with an item set comes out as plain as the others.
+  EXPECT_EQ(converted.substr(16, 42), converted.substr(16 + 42, 42));
+  EXPECT_EQ(converted.substr(16 + 42, 42), converted.substr(16 + 84, 42));
+  EXPECT_EQ(folderContents(".").size(), 5u);  // no temporary file is left
+}
+
+TEST(DoodadJob, ConvertedSizesFollowTheCount) {
+  TempFolder folder;
+  struct Case {
+    int32_t version;
+    int32_t count;
+    size_t doodads;
+    size_t size;
+  };
+  const Case cases[] = {{7, -1, 3, 16 + 150},
+                        {8, -1, 3, 16 + 126},
+                        {7, 0, 2, 16},
+                        {8, -5, 2, 16},
+                        {0, -1, 1, 16 + 42}};
+  for (const Case& c : cases) {
+    TestDoodadFile file{.version = c.version, .doodadCount = c.count};
+    file.doodads.resize(c.doodads);
+    writeFile("war3map.doo", testing::doodadFileBytes(file));
+    RunOptions options = doodadOptions();
+    options.convertDoodadVersion = options.createEmptyDoodadFile = true;
+    ASSERT_TRUE(runJob(options).status.ok());
+    std::string converted = readFile("war3mapCONV.doo");
+    EXPECT_EQ(converted.size(), c.size);
+    int32_t count = c.count == -1 ? static_cast<int32_t>(c.doodads) : c.count;
+    EXPECT_EQ(converted.substr(12, 4), std::string(reinterpret_cast<char*>(&count), 4));
+    EXPECT_EQ(readFile("war3mapNULL.doo").size(), 16u);
+  }
+}
+
+TEST(DoodadJob, FailuresKeepEarlierFiles) {
+  TempFolder folder;
+  TestDoodadFile file;
+  file.doodads.resize(5);
+  file.trailer = {};
+  Bytes whole = testing::doodadFileBytes(file);
+
+  struct Case {
+    const char* name;
+    Bytes input;
+    std::string error;
+  };
+  Bytes huge = whole;
+  huge[12] = huge[13] = huge[14] = 0xFF;
+  huge[15] = 0x7F;
+  const Case cases[] = {
+      {"empty", {}, "war3map.doo: file ends before the 16-byte header (offset 0)"},
+      {"short header", Bytes(whole.begin(), whole.begin() + 9),
+       "war3map.doo: file ends inside the 16-byte header (offset 9)"},
+      {"inside a record", Bytes(whole.begin(), whole.begin() + 141),
+       "war3map.doo: file ends inside record 3 of 5 (offset 141)"},
+      {"between records", Bytes(whole.begin(), whole.begin() + 166),
+       "war3map.doo: file ends before record 4 of 5 (offset 166)"},
+      {"huge count", huge, "war3map.doo: file ends before record 6 of 2147483647 (offset 266)"},
+  };
+  RunOptions all = doodadOptions();
+  all.convertDoodadVersion = true;
+  for (const Case& c : cases) {
+    writeFile("war3map.doo", c.input);
+    writeFile("war3map.doo.j", "earlier script");
+    writeFile("war3mapCONV.doo", "earlier copy");
+    JobRun run = runJob(all);
+    EXPECT_EQ(run.status.error, c.error) << c.name;
+    EXPECT_EQ(readFile("war3map.doo.j"), "earlier script") << c.name;
+    EXPECT_EQ(readFile("war3mapCONV.doo"), "earlier copy") << c.name;
+    EXPECT_EQ(folderContents(".").size(), 3u) << c.name;
+  }
+}
+
+TEST(DoodadJob, MissingInputTouchesNothing) {
+  TempFolder folder;
+  writeFile("war3map.old", "older");
+  RunOptions options = doodadOptions();
+  options.backupDoodadFile = true;
+  EXPECT_EQ(runJob(options).status.error, "war3map.doo: cannot open: No such file or directory");
+  EXPECT_EQ(folderContents("."), (std::map<std::string, std::string>{{"war3map.old", "older"}}));
+}
+
+}  // namespace
+}  // namespace mapjass

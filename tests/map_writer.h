@@ -1,0 +1,82 @@
+// Builds doodad and terrain files byte by byte for the tests, the demo's
+// sample map and the benchmarks. It is written apart from the readers so that
+// a mistake in one does not hide the same mistake in the other.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mapjass::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// Appends little-endian fields.
+struct ByteWriter {
+  Bytes bytes;
+  ByteWriter& raw(const std::string& text);  // its bytes, as they are
+  ByteWriter& u8(uint8_t v);
+  ByteWriter& i16(int16_t v);
+  ByteWriter& u16(uint16_t v);
+  ByteWriter& i32(int32_t v);
+  ByteWriter& f32(float v);
+  ByteWriter& f32bits(uint32_t bits);
+};
+
+struct ItemSet {
+  std::vector<std::pair<std::string, int32_t>> items;  // id, chance
+  std::optional<int32_t> countOverride;                // written instead of items.size()
+};
+
+struct TestDoodad {
+  std::string typeId = "LTlt";
+  int32_t variation = 0;
+  float x = 0, y = 0, z = 0, angle = 0;
+  float scaleX = 1, scaleY = 1, scaleZ = 1;
+  uint8_t flags = 2;
+  uint8_t life = 100;
+  int32_t itemTablePointer = -1;
+  std::vector<ItemSet> itemSets;
+  int32_t editorId = 0;
+  std::string skinId;  // four characters, or empty for none
+};
+
+struct TestDoodadFile {
+  std::string signature = "W3do";
+  int32_t version = 8;
+  int32_t subversion = 11;
+  int32_t doodadCount = -1;  // -1: the number of doodads
+  std::vector<TestDoodad> doodads;
+  Bytes trailer = {0, 0, 0, 0, 0, 0, 0, 0};  // the special-doodad section
+};
+
+// Records are V7 (42 bytes) when version is 7, otherwise V8 with the skin id
+// and item sets that each doodad carries.
+Bytes doodadFileBytes(const TestDoodadFile& file);
+
+struct TestTilePoint {
+  int16_t groundHeight = 0x2000;
+  uint16_t waterLevel = 0;
+  uint16_t textureAndFlags = 0;
+  uint8_t textureDetails = 0;
+  uint8_t cliffAndLayer = 2;
+};
+
+struct TestTerrainFile {
+  std::string signature = "W3E!";
+  int32_t version = 11;
+  char mainTileset = 'L';
+  int32_t customTilesets = 0;
+  std::vector<std::string> groundTilesets = {"Ldrt", "Lgrs"};
+  std::vector<std::string> cliffTilesets = {"CLdi"};
+  int32_t pointsX = 2, pointsY = 2;
+  float centerX = -128, centerY = -128;
+  std::vector<TestTilePoint> points;  // written as they are, however many
+};
+
+// Points are 7 bytes below version 12 and 8 from version 12 on.
+Bytes terrainFileBytes(const TestTerrainFile& file);
+
+}  // namespace mapjass::testing

@@ -1,0 +1,191 @@
+#include "terrain/terrain_job.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "map_writer.h"
+#include "test_support.h"
+
+namespace mapjass {
+namespace {
+
+using testing::Bytes;
+using testing::folderContents;
+using testing::readFile;
+using testing::TempFolder;
+using testing::TestTerrainFile;
+using testing::TestTilePoint;
+using testing::writeFile;
+
+struct JobRun {
+  Status status;
+  std::string report;
+  std::vector<std::string> warnings;
+};
+
+JobRun runJob(const RunOptions& options) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* console = open_memstream(&buffer, &size);
+  JobRun run;
+  run.status = runTerrainJob(options, console,
+                             [&run](const std::string& line) { run.warnings.push_back(line); });
+  std::fclose(console);
+  run.report.assign(buffer, size);
+  std::free(buffer);
+  return run;
+}
+
+RunOptions terrainOptions(bool texturesOnly = false, const char* filter = nullptr) {
+  RunOptions options;
+  options.convertTerrain = true;
+  options.texturesOnly = texturesOnly;
+  options.filterEnabled = filter != nullptr;
+  if (filter != nullptr) options.filterTexture = filter;
+  return options;
+}
+
+TEST(TerrainJob, CraterDepth) {
+  struct Case {
+    int16_t height;
+    uint8_t cliffAndLayer;
+    int32_t depth;
+  };
+  const Case cases[] = {{8192, 2, 0},    {8189, 2, 0},       {8195, 2, 0},       {8188, 2, 1},
+                        {8196, 2, -1},   {7792, 2, 100},     {8192, 0, 256},     {8192, 3, -128},
+                        {8192, 0xF2, 0}, {32767, 15, -7807}, {-32768, 0, 10496}, {8187, 2, 1}};
+  for (const Case& c : cases) {
+    TilePoint point{};
+    point.groundHeight = c.height;
+    point.cliffAndLayer = c.cliffAndLayer;
+    EXPECT_EQ(craterDepthOf(point), c.depth) << c.height;
+  }
+}
+
+TEST(TerrainJob, PositionsOrderAndLines) {
+  TempFolder folder;
+  TestTerrainFile file{.pointsX = 3, .pointsY = 2, .centerX = -1536, .centerY = -2048};
+  file.points = {{.groundHeight = 7792},
+                 {.textureAndFlags = 0x31},
+                 {.groundHeight = 8196, .textureAndFlags = 0x01},
+                 {.cliffAndLayer = 0xF3},
+                 {},
+                 {.groundHeight = 8192, .cliffAndLayer = 0}};
+  writeFile("war3map.w3e", testing::terrainFileBytes(file));
+  JobRun run = runJob(terrainOptions());
+  ASSERT_TRUE(run.status.ok()) << run.status.error;
+  EXPECT_EQ(readFile("war3map.w3e.j"),
+            "call TerrainDeformCrater(-1536.00, -2048.00, 128, 100.00, 1, true)\n"
+            "call SetTerrainType(-1536.00, -2048.00, 'Ldrt', -1, 1, 1)\n"
+            "call SetTerrainType(-1408.00, -2048.00, 'Lgrs', -1, 1, 1)\n"
+            "call TerrainDeformCrater(-1280.00, -2048.00, 128, -1.00, 1, true)\n"
+            "call SetTerrainType(-1280.00, -2048.00, 'Lgrs', -1, 1, 1)\n"
+            "call TerrainDeformCrater(-1536.00, -1920.00, 128, -128.00, 1, true)\n"
+            "call SetTerrainType(-1536.00, -1920.00, 'Ldrt', -1, 1, 1)\n"
+            "call SetTerrainType(-1408.00, -1920.00, 'Ldrt', -1, 1, 1)\n"
+            "call TerrainDeformCrater(-1280.00, -1920.00, 128, 256.00, 1, true)\n"
+            "call SetTerrainType(-1280.00, -1920.00, 'Ldrt', -1, 1, 1)\n");
+  EXPECT_TRUE(run.warnings.empty());
+}
+
+TEST(TerrainJob, TexturesOnlyAndFilter) {
+  TempFolder folder;
+  TestTerrainFile file{.pointsX = 2, .pointsY = 1, .centerX = 0.125f, .centerY = 64.5f};
+  file.points = {{.groundHeight = 0, .textureAndFlags = 0}, {.textureAndFlags = 1}};
+  writeFile("war3map.w3e", testing::terrainFileBytes(file));
+  const std::string ldrt = "call SetTerrainType(0.12, 64.50, 'Ldrt', -1, 1, 1)\n";
+  const std::string lgrs = "call SetTerrainType(128.12, 64.50, 'Lgrs', -1, 1, 1)\n";
+  struct Case {
+    RunOptions options;
+    std::string script;
+  };
+  const Case cases[] = {
+      {terrainOptions(true), ldrt + lgrs},  {terrainOptions(true, "Ldrt"), ldrt},
+      {terrainOptions(true, "Lgrs"), lgrs}, {terrainOptions(true, "ldrt"), ""},
+      {terrainOptions(true, "Ldr"), ""},    {terrainOptions(true, "Ldrtx"), ""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(runJob(c.options).status.ok());
+    EXPECT_EQ(readFile("war3map.w3e.j"), c.script) << c.options.filterTexture;
+  }
+}
+
+TEST(TerrainJob, PointsWithoutATilesetGetNoTextureLine) {
+  TempFolder folder;
+  for (int32_t version : {11, 12}) {
+    TestTerrainFile file{.version = version,
+                         .groundTilesets = {"Ldrt", std::string("\0\0\0\0", 4), "Lgrs"},
+                         .pointsX = 4,
+                         .pointsY = 1,
+                         .centerX = 0,
+                         .centerY = 0};
+    file.points = {{.textureAndFlags = 1},
+                   {.textureAndFlags = 2},
+                   {.groundHeight = 8000, .textureAndFlags = 9},
+                   {.textureAndFlags = 0}};
+    writeFile("war3map.w3e", testing::terrainFileBytes(file));
+    JobRun run = runJob(terrainOptions());
+    ASSERT_TRUE(run.status.ok());
+    EXPECT_EQ(readFile("war3map.w3e.j"),
+              "call SetTerrainType(128.00, 0.00, 'Lgrs', -1, 1, 1)\n"
+              "call TerrainDeformCrater(256.00, 0.00, 128, 48.00, 1, true)\n"
+              "call SetTerrainType(384.00, 0.00, 'Ldrt', -1, 1, 1)\n");
+    EXPECT_EQ(run.warnings, std::vector<std::string>{
+                                "war3map.w3e: 2 tile points name no ground tileset (a texture "
+                                "index past the list, or an empty slot); they got no texture "
+                                "line"});
+  }
+}
+
+TEST(TerrainJob, NoPointsForZeroOrNegativeSides) {
+  TempFolder folder;
+  for (auto [x, y] :
+       std::vector<std::pair<int32_t, int32_t>>{{0, 5}, {5, 0}, {-2, 3}, {3, -2}, {-2, -3}}) {
+    writeFile("war3map.w3e.j", "earlier");
+    TestTerrainFile file{.pointsX = x, .pointsY = y};
+    writeFile("war3map.w3e", testing::terrainFileBytes(file));
+    ASSERT_TRUE(runJob(terrainOptions()).status.ok());
+    EXPECT_EQ(readFile("war3map.w3e.j"), "");
+  }
+}
+
+TEST(TerrainJob, FailuresKeepTheEarlierScript) {
+  TempFolder folder;
+  TestTerrainFile file{.pointsX = 3, .pointsY = 2};
+  file.points.resize(6);
+  Bytes whole = testing::terrainFileBytes(file);
+  TestTerrainFile huge{.pointsX = 65536, .pointsY = 65536};
+  huge.points.resize(10);
+  struct Case {
+    const char* name;
+    Bytes input;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"no points", Bytes(whole.begin(), whole.begin() + 49),
+       "war3map.w3e: file ends before tile point 1 of 6 (column 0, row 0) (offset 49)"},
+      {"inside a point", Bytes(whole.begin(), whole.end() - 3),
+       "war3map.w3e: file ends inside tile point 6 of 6 (column 2, row 1) (offset 88)"},
+      {"65536 x 65536", testing::terrainFileBytes(huge),
+       "war3map.w3e: file ends before tile point 11 of 4294967296 (column 10, row 0) (offset "
+       "119)"},
+      {"NaN centerX", testing::terrainFileBytes({.centerX = NAN}),
+       "war3map.w3e: centerX is not a finite number"},
+      {"infinite centerY", testing::terrainFileBytes({.centerY = -INFINITY}),
+       "war3map.w3e: centerY is not a finite number"},
+  };
+  for (const Case& c : cases) {
+    writeFile("war3map.w3e", c.input);
+    writeFile("war3map.w3e.j", "earlier");
+    EXPECT_EQ(runJob(terrainOptions()).status.error, c.error) << c.name;
+    EXPECT_EQ(readFile("war3map.w3e.j"), "earlier");
+    EXPECT_EQ(folderContents(".").size(), 2u);
+  }
+}
+
+}  // namespace
+}  // namespace mapjass
