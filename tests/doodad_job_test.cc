@@ -229,6 +229,30 @@ TEST(DoodadJob, FailuresKeepEarlierFiles) {
   }
 }
 
+TEST(DoodadJob, EveryTruncationFailsCleanly) {
+  TempFolder folder;
+  TestDoodadFile file{.doodads = {workedExampleDoodad(), workedExampleDoodad()}};
+  file.doodads[0].itemSets = {testing::ItemSet{{{"ratc", 10}, {"rat6", 20}}}};
+  file.trailer = {};
+  RunOptions all = doodadOptions();
+  all.convertDoodadVersion = true;
+  for (int32_t version : {7, 8}) {
+    file.version = version;
+    Bytes whole = testing::doodadFileBytes(file);
+    for (size_t length = 0; length < whole.size(); ++length) {
+      writeFile("war3map.doo", Bytes(whole.begin(), whole.begin() + length));
+      writeFile("war3map.doo.j", "earlier");
+      writeFile("war3mapCONV.doo", "earlier");
+      std::string error = runJob(all).status.error;
+      EXPECT_EQ(error.rfind("war3map.doo: file ends ", 0), 0u) << length << ": " << error;
+      EXPECT_NE(error.find("(offset " + std::to_string(length) + ")"), std::string::npos) << error;
+      EXPECT_EQ(readFile("war3map.doo.j"), "earlier");
+      EXPECT_EQ(readFile("war3mapCONV.doo"), "earlier");
+      EXPECT_EQ(folderContents(".").size(), 3u);
+    }
+  }
+}
+
 TEST(DoodadJob, MissingInputTouchesNothing) {
   TempFolder folder;
   writeFile("war3map.old", "older");

@@ -123,6 +123,9 @@ TEST(Program, FailuresLeaveEarlierOutputs) {
   TestDoodadFile many;
   many.doodads.resize(1000);
   const std::string bigDoodads = asString(testing::doodadFileBytes(many));
+  TestDoodadFile classic{.version = 7};
+  classic.doodads.resize(1000);
+  const std::string classicDoodads = asString(testing::doodadFileBytes(classic));
   TestTerrainFile wide{.pointsX = 40, .pointsY = 40};
   wide.points.resize(1600);
   const std::string bigTerrain = asString(testing::terrainFileBytes(wide));
@@ -147,6 +150,14 @@ TEST(Program, FailuresLeaveEarlierOutputs) {
        "1 1 0 0 0 1 0",
        "trap '' XFSZ; ulimit -f 20;",
        "war3map.doo.j: cannot write: File too large\nwar3map.w3e.j: cannot write: File too large\n",
+       {}},
+      // The script fits and the converted copy does not: neither replaces its
+      // earlier version.
+      {"full disk for the converted copy",
+       {{"war3map.doo", classicDoodads}},
+       "1 1 0 0 0 0",
+       "trap '' XFSZ; ulimit -f 80;",
+       "war3mapCONV.doo: cannot write: File too large\n",
        {}},
   };
   for (const Case& c : cases) {

@@ -134,9 +134,12 @@ TEST(TerrainFormat, CountsAreCheckedBeforeAnythingIsAllocated) {
   const Case cases[] = {
       {withInt(13, -5), "war3map.w3e: groundTilesetCount is -5; it cannot be negative"},
       {withInt(13, 2147483647),
-       "war3map.w3e: groundTilesetCount is 2147483647, but only 32 bytes follow (offset 17)"},
+       "war3map.w3e: file ends inside the ground tileset ids: groundTilesetCount is 2147483647, "
+       "but only 32 bytes follow (offset 49)"},
       {withInt(25, -1), "war3map.w3e: cliffTilesetCount is -1; it cannot be negative"},
-      {withInt(25, 6), "war3map.w3e: cliffTilesetCount is 6, but only 20 bytes follow (offset 29)"},
+      {withInt(25, 6),
+       "war3map.w3e: file ends inside the cliff tileset ids: cliffTilesetCount is 6, but only 20 "
+       "bytes follow (offset 49)"},
   };
   for (const Case& c : cases) EXPECT_EQ(readPreamble(c.input).status.error, c.error);
 }
@@ -147,9 +150,9 @@ TEST(TerrainFormat, EveryTruncationOfThePreambleFails) {
   for (size_t length = 0; length < bytes.size(); ++length) {
     std::string error = readPreamble(Bytes(bytes.begin(), bytes.begin() + length)).status.error;
     std::string piece = length < 17   ? "the 17-byte header"
-                        : length < 25 ? "groundTilesetCount"
+                        : length < 25 ? "ground tileset ids"
                         : length < 29 ? "cliffTilesetCount"
-                        : length < 33 ? "cliffTilesetCount"
+                        : length < 33 ? "cliff tileset ids"
                                       : "the 16-byte grid size";
     EXPECT_NE(error.find(piece), std::string::npos) << length << ": " << error;
     EXPECT_EQ(error.rfind("war3map.w3e: ", 0), 0u) << error;

@@ -187,5 +187,23 @@ TEST(TerrainJob, FailuresKeepTheEarlierScript) {
   }
 }
 
+TEST(TerrainJob, EveryTruncationFailsCleanly) {
+  TempFolder folder;
+  for (int32_t version : {11, 12}) {
+    TestTerrainFile file{.version = version, .pointsX = 3, .pointsY = 2};
+    file.points.resize(6);
+    Bytes whole = testing::terrainFileBytes(file);
+    for (size_t length = 0; length < whole.size(); ++length) {
+      writeFile("war3map.w3e", Bytes(whole.begin(), whole.begin() + length));
+      writeFile("war3map.w3e.j", "earlier");
+      std::string error = runJob(terrainOptions()).status.error;
+      EXPECT_EQ(error.rfind("war3map.w3e: file ends ", 0), 0u) << length << ": " << error;
+      EXPECT_NE(error.find("(offset " + std::to_string(length) + ")"), std::string::npos) << error;
+      EXPECT_EQ(readFile("war3map.w3e.j"), "earlier");
+      EXPECT_EQ(folderContents(".").size(), 2u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace mapjass

@@ -32,18 +32,20 @@ Status readCount(ByteReader& in, const char* field, int32_t& count) {
 }
 
 // The ids are allocated only once the count is known to fit in the file.
-Status readTilesetIds(ByteReader& in, const char* field, int32_t count, TilesetIdList& list) {
-  std::string name = in.name() + ": " + field + " is " + std::to_string(count);
-  if (count < 0) return Status::failure(name + "; it cannot be negative");
+Status readTilesetIds(ByteReader& in, const char* countField, const char* ids, int32_t count,
+                      TilesetIdList& list) {
+  std::string counted = std::string(countField) + " is " + std::to_string(count);
+  if (count < 0) return Status::failure(in.name() + ": " + counted + "; it cannot be negative");
   uint64_t bytes = static_cast<uint64_t>(count) * kTilesetIdSize;
   if (bytes > in.remaining()) {
-    return Status::failure(name + ", but only " + std::to_string(in.remaining()) +
-                           " bytes follow (offset " + std::to_string(in.offset()) + ")");
+    return Status::failure(in.name() + ": file ends inside the " + ids + ": " + counted +
+                           ", but only " + std::to_string(in.remaining()) +
+                           " bytes follow (offset " + std::to_string(in.size()) + ")");
   }
   list.count = count;
   list.ids.resize(bytes);
   if (!in.takeInto(reinterpret_cast<uint8_t*>(list.ids.data()), bytes)) {
-    return Status::failure(in.endMessage(in.offset(), std::string("the ids of ") + field));
+    return Status::failure(in.endMessage(in.offset(), std::string("the ") + ids));
   }
   return Status::success();
 }
@@ -76,15 +78,16 @@ Status readTerrainPreamble(ByteReader& in, std::FILE* console, TerrainPreamble& 
                      std::to_string(header.customTilesets) + "\n Tilesets(ground) " +
                      std::to_string(header.groundTilesetCount) + "\n");
 
-  Status status =
-      readTilesetIds(in, "groundTilesetCount", header.groundTilesetCount, preamble.groundTilesets);
+  Status status = readTilesetIds(in, "groundTilesetCount", "ground tileset ids",
+                                 header.groundTilesetCount, preamble.groundTilesets);
   if (!status.ok()) return status;
   printList(console, preamble.groundTilesets);
 
   int32_t cliffCount = 0;
   if (status = readCount(in, "cliffTilesetCount", cliffCount); !status.ok()) return status;
   print(console, "Tilesets(cliffs): " + std::to_string(cliffCount) + "\n");
-  status = readTilesetIds(in, "cliffTilesetCount", cliffCount, preamble.cliffTilesets);
+  status = readTilesetIds(in, "cliffTilesetCount", "cliff tileset ids", cliffCount,
+                          preamble.cliffTilesets);
   if (!status.ok()) return status;
   printList(console, preamble.cliffTilesets);
 
