@@ -1,5 +1,7 @@
 #include "base/number_text.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -37,49 +39,71 @@ struct SixDigits {
   int exponent;
 };
 
-// Exact for m * 2^e when the scaled value fits a 64-bit fraction, which
-// covers every magnitude that real maps use; false otherwise.
-bool sixDigitsFast(uint64_t m, int e, SixDigits& out) {
-  // floor(log10(m * 2^e)) is this guess or one more; the loop corrects it.
-  int binaryExponent = e + 63 - std::countl_zero(m);
-  int exponent = (binaryExponent * 78913) >> 18;  // floor(x * log10(2))
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    // value * 10^(5 - exponent) == numerator / divisor, both exact.
-    int k = 5 - exponent;
-    uint64_t numerator = m;
-    uint64_t divisor = 1;
-    if (k >= 0) {
-      if (k > 12) return false;
-      numerator *= kPow10[k];  // m < 2^24 and 10^12 < 2^40
+// For each biased exponent of a normal float: the decimal exponent of its
+// smallest values, and the mantissa from which on the decimal exponent is one
+// more (2^24 where that never happens). This makes the exponent exact without
+// a second try.
+struct ExponentStep {
+  int16_t exponent;
+  uint32_t nextFrom;
+};
+
+const std::array<ExponentStep, 256> kExponentSteps = [] {
+  std::array<ExponentStep, 256> steps{};
+  for (int biased = 1; biased < 255; ++biased) {
+    int e = biased - 150;  // value = m * 2^e with 2^23 <= m < 2^24
+    int guess = ((e + 23) * 78913) >> 18;  // floor((e + 23) * log10(2))
+    // The smallest m with m * 2^e >= 10^(guess + 1), if it fits 24 bits.
+    unsigned __int128 power = 1;
+    int tens = guess + 1;
+    bool fits = true;
+    uint64_t nextFrom = uint64_t{1} << 24;
+    if (tens < 0 && -tens <= 30 && -e <= 120) {
+      // m * 10^-tens >= 2^-e
+      unsigned __int128 scale = 1;
+      for (int i = 0; i < -tens; ++i) scale *= 10;
+      unsigned __int128 m = ((static_cast<unsigned __int128>(1) << -e) + scale - 1) / scale;
+      if (m < nextFrom) nextFrom = static_cast<uint64_t>(m);
+    } else if (tens >= 0 && tens <= 38) {
+      for (int i = 0; i < tens; ++i) power *= 10;
+      if (e >= 0) {
+        unsigned __int128 step = static_cast<unsigned __int128>(1) << e;
+        unsigned __int128 m = (power + step - 1) / step;
+        if (m < nextFrom) nextFrom = static_cast<uint64_t>(m);
+      } else if (-e < 100) {
+        // m >= power * 2^-e: only small powers can fit 24 bits.
+        if (-e <= 24 && (power << -e) < nextFrom) nextFrom = static_cast<uint64_t>(power << -e);
+      }
     } else {
-      if (-k > 19) return false;
-      divisor = kPow10[-k];
+      fits = false;  // outside the fast path's range anyway
     }
-    if (e >= 0) {
-      if (e >= std::countl_zero(numerator)) return false;
-      numerator <<= e;
-    } else {
-      if (-e >= std::countl_zero(divisor)) return false;
-      divisor <<= -e;
-    }
-    uint64_t whole = numerator / divisor;  // a shift when divisor is 2^n
-    uint64_t rest = numerator % divisor;
-    if (whole >= 1000000) {
-      ++exponent;
-      continue;
-    }
-    if (whole < 100000) return false;  // the guess is never too high
-    // Round half to even on the exact value, as printf does.
-    uint64_t above = divisor - rest;
-    if (rest > above || (rest == above && (whole & 1) != 0)) ++whole;
-    if (whole == 1000000) {
-      whole = 100000;
-      ++exponent;
-    }
-    out = {static_cast<uint32_t>(whole), exponent};
-    return true;
+    steps[biased] = {static_cast<int16_t>(fits ? guess : 1000), static_cast<uint32_t>(nextFrom)};
   }
-  return false;
+  return steps;
+}();
+
+// Exact for a normal float m * 2^e below 10^6 with a fraction, the values
+// that real maps use; false for everything else.
+bool sixDigitsFast(uint32_t biased, uint64_t m, SixDigits& out) {
+  const ExponentStep& step = kExponentSteps[biased];
+  int exponent = step.exponent + (m >= step.nextFrom ? 1 : 0);
+  int k = 5 - exponent;
+  int shift = 150 - static_cast<int>(biased);  // -e
+  if (k < 0 || k > 12 || shift <= 0 || shift > 63) return false;
+  // value * 10^k == numerator / 2^shift, exactly; m < 2^24 and 10^12 < 2^40.
+  uint64_t numerator = m * kPow10[k];
+  uint64_t whole = numerator >> shift;
+  uint64_t rest = numerator & ((uint64_t{1} << shift) - 1);
+  uint64_t half = uint64_t{1} << (shift - 1);
+  // Round half to even on the exact value, as printf does. Which way it goes
+  // is as good as random, so it is computed rather than branched on.
+  whole += static_cast<uint64_t>(rest > half) | (static_cast<uint64_t>(rest == half) & whole & 1);
+  if (whole == 1000000) {
+    whole = 100000;
+    ++exponent;
+  }
+  out = {static_cast<uint32_t>(whole), exponent};
+  return true;
 }
 
 SixDigits sixDigitsReference(float value) {
@@ -94,40 +118,73 @@ SixDigits sixDigitsReference(float value) {
   return {digits, exponent};
 }
 
-// Writes the six digits the way %.6g would without its exponent form.
+constexpr char kTwoDigits[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// The six digits as characters in the low six bytes of a word, first digit
+// lowest, so that one store puts them in memory in order. Built in a register:
+// three small stores followed by a wide load would stall.
+uint64_t digitWord(uint32_t d) {
+  auto pair = [](uint32_t n) {
+    return static_cast<uint64_t>(static_cast<uint8_t>(kTwoDigits[2 * n])) |
+           static_cast<uint64_t>(static_cast<uint8_t>(kTwoDigits[2 * n + 1])) << 8;
+  };
+  return pair(d / 10000) | pair(d / 100 % 100) << 16 | pair(d % 100) << 32;
+}
+
+// Stores the eight bytes of `word`, lowest first, whatever the host's order.
+void storeWord(char* p, uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &word, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<char>(word >> (8 * i));
+  }
+}
+
+// Writes the six digits the way %.6g would without its exponent form. The
+// stores are of fixed size so that they compile to plain moves; they may
+// write a few bytes past the text, which kMaxFloatG6Size leaves room for.
 size_t layOut(char* out, bool negative, SixDigits six) {
   char* p = out;
-  if (negative) *p++ = '-';
-  char digits[6];
-  uint32_t d = six.digits;
-  for (int i = 5; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + d % 10);
-    d /= 10;
-  }
-  int count = 6;
-  while (count > 1 && digits[count - 1] == '0') --count;
+  *p = '-';
+  p += negative ? 1 : 0;
+  uint64_t word = digitWord(six.digits);
+  // Trailing zeros are the high digit bytes that equal '0'.
+  uint64_t nonZero = (word ^ 0x303030303030ull) << 16;
+  int count = 6 - std::min(std::countl_zero(nonZero) / 8, 5);
   int exponent = six.exponent;
-  if (exponent < 0) {
-    *p++ = '0';
-    *p++ = '.';
-    for (int i = 0; i < -exponent - 1; ++i) *p++ = '0';
-    std::memcpy(p, digits, static_cast<size_t>(count));
-    p += count;
-  } else if (exponent + 1 >= count) {
-    std::memcpy(p, digits, static_cast<size_t>(count));
-    p += count;
-    for (int i = count; i < exponent + 1; ++i) *p++ = '0';
-    if (exponent >= 6) {
-      // Beyond %.6g's positional range: keep it visibly a real.
-      *p++ = '.';
-      *p++ = '0';
+  if (exponent >= 0 && exponent < 6) {
+    int integer = exponent + 1;
+    storeWord(p, word);
+    if (count > integer) {
+      p[integer] = '.';
+      storeWord(p + integer + 1, word >> (8 * integer));
+      p += count + 1;
+    } else {
+      p += integer;
     }
+  } else if (exponent < 0) {
+    int zeros = -exponent - 1;
+    if (zeros <= 6) {
+      std::memcpy(p, "0.000000", 8);
+    } else {
+      p[0] = '0';
+      p[1] = '.';
+      std::memset(p + 2, '0', static_cast<size_t>(zeros));
+    }
+    p += 2 + zeros;
+    storeWord(p, word);
+    p += count;
   } else {
-    std::memcpy(p, digits, static_cast<size_t>(exponent + 1));
-    p += exponent + 1;
-    *p++ = '.';
-    std::memcpy(p, digits + exponent + 1, static_cast<size_t>(count - exponent - 1));
-    p += count - exponent - 1;
+    // Beyond %.6g's positional range: all digits, then ".0" to keep it a real.
+    storeWord(p, word);
+    p += 6;
+    std::memset(p, '0', static_cast<size_t>(exponent - 5));
+    p += exponent - 5;
+    std::memcpy(p, ".0", 2);
+    p += 2;
   }
   return static_cast<size_t>(p - out);
 }
@@ -148,10 +205,10 @@ size_t formatFloatG6(char* out, float value) {
   uint32_t fraction = bits & 0x7FFFFF;
   if (biased == 0 && fraction == 0) return formatZero(out, negative);
   if (biased == 0xFF) return formatZero(out, false);  // callers pass finite values only
-  uint64_t m = biased == 0 ? fraction : (fraction | 0x800000u);
-  int e = biased == 0 ? -149 : static_cast<int>(biased) - 150;
   SixDigits six;
-  if (!sixDigitsFast(m, e, six)) six = sixDigitsReference(negative ? -value : value);
+  if (biased == 0 || !sixDigitsFast(biased, fraction | 0x800000u, six)) {
+    six = sixDigitsReference(negative ? -value : value);
+  }
   return layOut(out, negative, six);
 }
 

@@ -12,8 +12,8 @@
 
 namespace mapjass {
 
-// Room for any text of formatFloatG6: the smallest subnormal float needs
-// "-0." and 44 zeros before its five digits.
+// The room formatFloatG6 needs: the smallest subnormal float takes "-0." and
+// 44 zeros before its five digits, and a few scratch bytes may follow.
 inline constexpr size_t kMaxFloatG6Size = 64;
 // Room for any text of formatInt.
 inline constexpr size_t kMaxIntSize = 24;
@@ -22,7 +22,8 @@ inline constexpr size_t kMaxFixed2Size = 400;
 
 // Six significant digits, round half to even on the exact binary value, as
 // %.6g; positional where %.6g would use an exponent: 1e+06 becomes
-// "1000000.0" and 1.5e-05 becomes "0.000015". `value` must be finite.
+// "1000000.0" and 1.5e-05 becomes "0.000015". `value` must be finite, and
+// `out` must have kMaxFloatG6Size bytes of room.
 size_t formatFloatG6(char* out, float value);
 
 // The same text built from std::to_chars alone: the reference that the fast

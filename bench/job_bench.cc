@@ -1,0 +1,180 @@
+// Times the whole program on large inputs against the I/O floor: the time
+// to copy the finished script, the same bytes, to a new file. Also reports
+// how much more memory the large inputs take than small ones.
+//
+//   mapjass_job_bench [runs]
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "map_writer.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace mapjass::testing;
+using Clock = std::chrono::steady_clock;
+
+struct Run {
+  double seconds;
+  long peakKiB;
+};
+
+// Runs the program in `folder` with `answers`, standard output discarded.
+Run runMapjass(const std::string& folder, const std::string& answers) {
+  writeFile(folder + "/../answers", answers);
+  auto start = Clock::now();
+  pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    int in = open("../answers", O_RDONLY);
+    int out = open("/dev/null", O_WRONLY);
+    dup2(in, 0);
+    dup2(out, 1);
+    execl(MAPJASS_BINARY, "mapjass", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "mapjass failed in %s\n", folder.c_str());
+    std::exit(1);
+  }
+  return {seconds, usage.ru_maxrss};
+}
+
+// The floor: read the finished script and write the same bytes anew.
+double copySeconds(const std::string& from, const std::string& to) {
+  auto start = Clock::now();
+  int in = open(from.c_str(), O_RDONLY);
+  int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char> buffer(1 << 20);
+  ssize_t got;
+  while ((got = read(in, buffer.data(), buffer.size())) > 0) {
+    if (write(out, buffer.data(), static_cast<size_t>(got)) != got) std::exit(1);
+  }
+  close(in);
+  close(out);
+  double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  unlink(to.c_str());
+  return seconds;
+}
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Map-like doodads: positions within +-30000, angles in 0..2pi, a few
+// scales, life below 100 on some.
+Bytes bigDoodadFile(int count) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> position(-30000, 30000);
+  std::uniform_real_distribution<float> angle(0, 6.2831853f);
+  const float scales[] = {1, 0.8f, 1.2f, 1.5f};
+  const char* types[] = {"LTlt", "ATtr", "LTrc", "YTft"};
+  TestDoodadFile file;
+  file.doodads.resize(static_cast<size_t>(count));
+  for (TestDoodad& d : file.doodads) {
+    d.typeId = types[random() % 4];
+    d.x = position(random);
+    d.y = position(random);
+    d.z = std::round(position(random) / 100);
+    d.angle = angle(random);
+    d.scaleX = d.scaleY = d.scaleZ = scales[random() % 4];
+    d.variation = static_cast<int32_t>(random() % 10);
+    d.life = random() % 8 == 0 ? static_cast<uint8_t>(random() % 100) : 100;
+  }
+  return doodadFileBytes(file);
+}
+
+Bytes bigTerrainFile(int side) {
+  std::mt19937 random(11);
+  TestTerrainFile file{.groundTilesets = {"Ldrt", "Ldro", "Ldrg", "Lrok", "Lgrs", "Lgrd"},
+                       .pointsX = side, .pointsY = side, .centerX = -65536, .centerY = -65536};
+  file.points.resize(static_cast<size_t>(side) * side);
+  for (TestTilePoint& p : file.points) {
+    p.groundHeight = static_cast<int16_t>(0x2000 + (random() % 3 == 0 ? random() % 800 : 0));
+    p.textureAndFlags = static_cast<uint16_t>(random() % 6);
+    p.cliffAndLayer = static_cast<uint8_t>(2 + random() % 2);
+  }
+  return terrainFileBytes(file);
+}
+
+struct Figures {
+  double job;
+  double floor;
+  long peakKiB;
+  size_t scriptBytes;
+};
+
+Figures measure(const std::string& folder, const std::string& answers, const std::string& script,
+                int runs) {
+  std::vector<double> jobs, floors;
+  long peak = 0;
+  for (int i = 0; i < runs; ++i) {
+    Run run = runMapjass(folder, answers);
+    jobs.push_back(run.seconds);
+    peak = std::max(peak, run.peakKiB);
+    floors.push_back(copySeconds(folder + "/" + script, folder + "/copy"));
+  }
+  return {median(jobs), median(floors), peak, readFile(folder + "/" + script).size()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+  TempFolder root;
+  const std::string doodadAnswers = "1 0 0 0 0 0\n";
+  const std::string terrainAnswers = "0 1 0\n";
+  struct Case {
+    const char* name;
+    Bytes small, large;
+    const char* input;
+    const char* script;
+    std::string answers;
+    double target;
+  };
+  std::printf("mapjass job benchmark, median of %d runs\n", runs);
+  Case cases[] = {
+      {"doodads, 1,000,000 V8 records", bigDoodadFile(1000), bigDoodadFile(1'000'000),
+       "war3map.doo", "war3map.doo.j", doodadAnswers, 4},
+      {"terrain, 1025 x 1025 points", bigTerrainFile(32), bigTerrainFile(1025), "war3map.w3e",
+       "war3map.w3e.j", terrainAnswers, 2},
+  };
+  bool met = true;
+  for (const Case& c : cases) {
+    std::string small = root.path() + "/small", large = root.path() + "/large";
+    mkdir(small.c_str(), 0755);
+    mkdir(large.c_str(), 0755);
+    writeFile(small + "/" + c.input, c.small);
+    writeFile(large + "/" + c.input, c.large);
+    Figures little = measure(small, c.answers, c.script, runs);
+    Figures big = measure(large, c.answers, c.script, runs);
+    double ratio = big.job / big.floor;
+    long growth = big.peakKiB - little.peakKiB;
+    std::printf(
+        "%-32s job %7.1f ms  floor %6.1f ms  ratio %5.2f (target %.0f)  script %6.1f MB  "
+        "peak memory %ld KiB, %+ld KiB over the small input\n",
+        c.name, big.job * 1e3, big.floor * 1e3, ratio, c.target, big.scriptBytes / 1e6,
+        big.peakKiB, growth);
+    met = met && ratio <= c.target && growth <= 1024;
+    std::system(("rm -rf '" + small + "' '" + large + "'").c_str());
+  }
+  std::printf("%s\n", met ? "all targets met" : "a target was missed");
+  return 0;
+}
