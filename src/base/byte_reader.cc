@@ -76,21 +76,6 @@ bool ByteReader::fill(size_t n) {
   return true;
 }
 
-const uint8_t* ByteReader::peek(size_t n) {
-  if (n > kMaxPiece || !fill(n)) return nullptr;
-  return data_;
-}
-
-const uint8_t* ByteReader::take(size_t n) {
-  const uint8_t* p = peek(n);
-  if (p != nullptr) {
-    data_ += n;
-    available_ -= n;
-    offset_ += n;
-  }
-  return p;
-}
-
 bool ByteReader::takeInto(uint8_t* out, uint64_t n) {
   if (n > remaining()) return false;
   while (n > 0) {

@@ -30,10 +30,21 @@ class ByteReader {
 
   // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
   // when fewer than `n` are left or the file could not be read.
-  const uint8_t* peek(size_t n);
+  const uint8_t* peek(size_t n) {
+    if (available_ >= n) return data_;
+    return n <= kMaxPiece && fill(n) ? data_ : nullptr;
+  }
 
   // As peek(), and consumes them.
-  const uint8_t* take(size_t n);
+  const uint8_t* take(size_t n) {
+    const uint8_t* p = peek(n);
+    if (p != nullptr) {
+      data_ += n;
+      available_ -= n;
+      offset_ += n;
+    }
+    return p;
+  }
 
   // Copies the next `n` bytes (any number) into `out`. False when fewer are left.
   bool takeInto(uint8_t* out, uint64_t n);

@@ -51,7 +51,7 @@ struct ExponentStep {
 const std::array<ExponentStep, 256> kExponentSteps = [] {
   std::array<ExponentStep, 256> steps{};
   for (int biased = 1; biased < 255; ++biased) {
-    int e = biased - 150;  // value = m * 2^e with 2^23 <= m < 2^24
+    int e = biased - 150;                  // value = m * 2^e with 2^23 <= m < 2^24
     int guess = ((e + 23) * 78913) >> 18;  // floor((e + 23) * log10(2))
     // The smallest m with m * 2^e >= 10^(guess + 1), if it fits 24 bits.
     unsigned __int128 power = 1;

@@ -47,20 +47,31 @@ void chooseTextures(const TerrainPreamble& preamble, const RunOptions& options,
   }
 }
 
-std::string fixed2(double value) {
-  char text[kMaxFixed2Size];
-  return std::string(text, formatFixed2(text, value));
-}
-
 std::string pointPiece(int64_t index, int64_t count, const TerrainGrid& grid) {
   return "tile point " + std::to_string(index + 1) + " of " + std::to_string(count) + " (column " +
          std::to_string(index % grid.pointsX) + ", row " + std::to_string(index / grid.pointsX) +
          ")";
 }
 
-char* put(char* p, std::string_view text) {
-  std::memcpy(p, text.data(), text.size());
-  return p + text.size();
+template <size_t N>
+char* put(char* p, const char (&text)[N]) {
+  std::memcpy(p, text, N - 1);
+  return p + N - 1;
+}
+
+// Position texts are short: they are copied in whole slots of kSlot bytes
+// (both buffers have that much room) rather than by their exact size.
+constexpr size_t kSlot = 32;
+
+char* copyText(char* to, const char* from, size_t size) {
+  if (size <= kSlot) {
+    std::memcpy(to, from, kSlot);
+  } else if (size <= 2 * kSlot) {
+    std::memcpy(to, from, 2 * kSlot);
+  } else {
+    std::memcpy(to, from, size);
+  }
+  return to + size;
 }
 
 }  // namespace
@@ -103,19 +114,29 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
 
   TextureChoice choices[kMaxTextureIndexes];
   chooseTextures(preamble, options, choices);
-  std::string xTexts;
-  std::vector<uint32_t> xEnds;  // end of column c's text in xTexts
+  // x takes one value per column and y one per row, so their text is made
+  // once. Texts are kept in fixed slots and copied whole, which is much
+  // cheaper than copies of their exact length. Very wide rows make x for
+  // every point, so memory stays bounded.
   int64_t cachedColumns = std::min<int64_t>(count > 0 ? grid.pointsX : 0, kMaxCachedColumns);
+  std::vector<char> xSlots(static_cast<size_t>(cachedColumns) * kSlot);
+  std::vector<uint8_t> xSizes(static_cast<size_t>(cachedColumns));  // 0: too long for a slot
   for (int64_t column = 0; column < cachedColumns; ++column) {
-    xTexts += fixed2(static_cast<double>(kTilePointSpacing * column) + grid.centerX);
-    xEnds.push_back(static_cast<uint32_t>(xTexts.size()));
+    char text[kMaxFixed2Size];
+    size_t size =
+        formatFixed2(text, static_cast<double>(kTilePointSpacing * column) + grid.centerX);
+    if (size < kSlot) {
+      std::memcpy(&xSlots[static_cast<size_t>(column) * kSlot], text, size);
+      xSizes[static_cast<size_t>(column)] = static_cast<uint8_t>(size);
+    }
   }
 
   int64_t missingTilesets = 0;
   TilePoint point;
-  std::string position;  // "x, y" of the current point
-  std::string yText;
-  char line[2 * kMaxFixed2Size + 128];
+  char yText[kMaxFixed2Size + kSlot] = {};  // ", y" of the current row
+  size_t ySize = 0;
+  char xy[2 * kMaxFixed2Size + 2 * kSlot] = {};  // "x, y" of the current point
+  char line[4 * kMaxFixed2Size + 4 * kSlot] = {};
   int64_t column = 0, row = 0;
   for (int64_t i = 0; i < count; ++i) {
     uint64_t start = in.offset();
@@ -123,22 +144,25 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
       return Status::failure(in.endMessage(start, pointPiece(i, count, grid)));
     }
     if (column == 0) {
-      yText = ", " + fixed2(static_cast<double>(kTilePointSpacing * row) + grid.centerY);
+      std::memcpy(yText, ", ", 2);
+      ySize =
+          2 + formatFixed2(yText + 2, static_cast<double>(kTilePointSpacing * row) + grid.centerY);
     }
-    if (column < cachedColumns) {
-      uint32_t begin = column == 0 ? 0 : xEnds[column - 1];
-      position.assign(xTexts, begin, xEnds[column] - begin);
+    size_t xSize = column < cachedColumns ? xSizes[static_cast<size_t>(column)] : 0;
+    if (xSize != 0) {
+      std::memcpy(xy, &xSlots[static_cast<size_t>(column) * kSlot], kSlot);
     } else {
-      position = fixed2(static_cast<double>(kTilePointSpacing * column) + grid.centerX);
+      xSize = formatFixed2(xy, static_cast<double>(kTilePointSpacing * column) + grid.centerX);
     }
-    position += yText;
+    copyText(xy + xSize, yText, ySize);
+    size_t xySize = xSize + ySize;
 
     char* p = line;
     if (!options.texturesOnly) {
       int32_t depth = craterDepthOf(point);
       if (depth != 0) {
         p = put(p, "call TerrainDeformCrater(");
-        p = put(p, position);
+        p = copyText(p, xy, xySize);
         p = put(p, ", 128, ");
         p += formatInt(p, depth);
         p = put(p, ".00, 1, true)\n");
@@ -148,10 +172,10 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
     missingTilesets += choice.missing ? 1 : 0;
     if (choice.written) {
       p = put(p, "call SetTerrainType(");
-      p = put(p, position);
+      p = copyText(p, xy, xySize);
       p = put(p, ", '");
-      p = put(p, std::string_view(choice.id, 4));
-      p = put(p, "', -1, 1, 1)\n");
+      std::memcpy(p, choice.id, 4);
+      p = put(p + 4, "', -1, 1, 1)\n");
     }
     script.write(line, static_cast<size_t>(p - line));
 
