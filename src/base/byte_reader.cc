@@ -23,6 +23,12 @@ ByteReader ByteReader::fromMemory(const uint8_t* data, size_t size, std::string 
 }
 
 Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
+  // Checked before opening: Windows refuses to open a folder at all, and
+  // elsewhere it opens and fails only on the first read.
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    return Status::failure(path + ": is a folder, not a file");
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     return Status::failure(path + ": cannot open: " + std::strerror(errno));
@@ -30,12 +36,8 @@ Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
   reader = ByteReader();
   reader.name_ = path;
   reader.file_.reset(file);
-  struct stat info;
   if (fstat(fileno(file), &info) != 0) {
     return Status::failure(path + ": cannot open: " + std::strerror(errno));
-  }
-  if (S_ISDIR(info.st_mode)) {
-    return Status::failure(path + ": is a folder, not a file");
   }
   if (!S_ISREG(info.st_mode)) {
     return Status::failure(path + ": is not a plain file");
