@@ -42,42 +42,28 @@ struct SixDigits {
 // For each biased exponent of a normal float: the decimal exponent of its
 // smallest values, and the mantissa from which on the decimal exponent is one
 // more (2^24 where that never happens). This makes the exponent exact without
-// a second try.
+// a second try. Exponents outside the fast path's range are marked.
 struct ExponentStep {
   int16_t exponent;
   uint32_t nextFrom;
 };
+constexpr int16_t kOutOfRange = 100;
 
 const std::array<ExponentStep, 256> kExponentSteps = [] {
+  using Wide = unsigned __int128;
   std::array<ExponentStep, 256> steps{};
-  for (int biased = 1; biased < 255; ++biased) {
-    int e = biased - 150;                  // value = m * 2^e with 2^23 <= m < 2^24
-    int guess = ((e + 23) * 78913) >> 18;  // floor((e + 23) * log10(2))
-    // The smallest m with m * 2^e >= 10^(guess + 1), if it fits 24 bits.
-    unsigned __int128 power = 1;
-    int tens = guess + 1;
-    bool fits = true;
-    uint64_t nextFrom = uint64_t{1} << 24;
-    if (tens < 0 && -tens <= 30 && -e <= 120) {
-      // m * 10^-tens >= 2^-e
-      unsigned __int128 scale = 1;
-      for (int i = 0; i < -tens; ++i) scale *= 10;
-      unsigned __int128 m = ((static_cast<unsigned __int128>(1) << -e) + scale - 1) / scale;
-      if (m < nextFrom) nextFrom = static_cast<uint64_t>(m);
-    } else if (tens >= 0 && tens <= 38) {
-      for (int i = 0; i < tens; ++i) power *= 10;
-      if (e >= 0) {
-        unsigned __int128 step = static_cast<unsigned __int128>(1) << e;
-        unsigned __int128 m = (power + step - 1) / step;
-        if (m < nextFrom) nextFrom = static_cast<uint64_t>(m);
-      } else if (-e < 100) {
-        // m >= power * 2^-e: only small powers can fit 24 bits.
-        if (-e <= 24 && (power << -e) < nextFrom) nextFrom = static_cast<uint64_t>(power << -e);
-      }
-    } else {
-      fits = false;  // outside the fast path's range anyway
-    }
-    steps[biased] = {static_cast<int16_t>(fits ? guess : 1000), static_cast<uint32_t>(nextFrom)};
+  for (int biased = 0; biased < 256; ++biased) {
+    int shift = 150 - biased;                  // value = m / 2^shift, 2^23 <= m < 2^24
+    int guess = ((23 - shift) * 78913) >> 18;  // floor(log2(value) * log10(2))
+    steps[biased] = {kOutOfRange, 0};
+    if (shift < 1 || shift > 63 || guess < -8 || guess > 6) continue;
+    // The smallest m with m / 2^shift >= 10^(guess + 1).
+    Wide numerator = Wide{1} << shift;
+    Wide denominator = 1;
+    for (int i = 0; i < guess + 1; ++i) numerator *= 10;
+    for (int i = 0; i < -(guess + 1); ++i) denominator *= 10;
+    Wide m = std::min<Wide>((numerator + denominator - 1) / denominator, Wide{1} << 24);
+    steps[biased] = {static_cast<int16_t>(guess), static_cast<uint32_t>(m)};
   }
   return steps;
 }();
@@ -156,15 +142,13 @@ size_t layOut(char* out, bool negative, SixDigits six) {
   int count = 6 - std::min(std::countl_zero(nonZero) / 8, 5);
   int exponent = six.exponent;
   if (exponent >= 0 && exponent < 6) {
+    // Whether a fraction follows is as good as random, so both are written
+    // and the length picks one: the point and fraction are scratch otherwise.
     int integer = exponent + 1;
     storeWord(p, word);
-    if (count > integer) {
-      p[integer] = '.';
-      storeWord(p + integer + 1, word >> (8 * integer));
-      p += count + 1;
-    } else {
-      p += integer;
-    }
+    p[integer] = '.';
+    storeWord(p + integer + 1, word >> (8 * integer));
+    p += count > integer ? count + 1 : integer;
   } else if (exponent < 0) {
     int zeros = -exponent - 1;
     if (zeros <= 6) {
@@ -224,18 +208,18 @@ size_t formatFixed2(char* out, double value) {
 }
 
 size_t formatInt(char* out, int64_t value) {
-  char digits[kMaxIntSize];
-  char* end = digits + sizeof digits;
-  char* p = end;
+  // Digits go straight to their place, right to left, once their number is
+  // known: no copy of a variable length, which would cost a library call.
+  char* p = out;
+  if (value < 0) *p++ = '-';
   uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  do {
-    *--p = static_cast<char>('0' + magnitude % 10);
+  int digits = 1;
+  while (digits < 20 && magnitude >= kPow10[digits]) ++digits;
+  for (int i = digits - 1; i >= 0; --i) {
+    p[i] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--p = '-';
-  size_t size = static_cast<size_t>(end - p);
-  std::memcpy(out, p, size);
-  return size;
+  }
+  return static_cast<size_t>(p + digits - out);
 }
 
 }  // namespace mapjass

@@ -118,6 +118,24 @@ void OutputFile::write(const void* data, size_t size) {
   used_ += size;
 }
 
+char* OutputFile::reserve(size_t size) {
+  if ((kTextLineEndIsCrLf && mode_ == FileMode::kText) || fd_ < 0 || errno_ != 0) {
+    if (scratch_.size() < size) scratch_.resize(size);
+    return scratch_.data();
+  }
+  if (used_ + size > buffer_.size()) flushBuffer();
+  return buffer_.data() + used_;
+}
+
+void OutputFile::advance(size_t used) {
+  if (fd_ < 0 || errno_ != 0) return;
+  if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
+    write(scratch_.data(), used);
+  } else {
+    used_ += used;
+  }
+}
+
 Status OutputFile::writeFailure() const {
   return Status::failure(finalPath_ + ": cannot write: " + std::strerror(errno_));
 }

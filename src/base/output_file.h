@@ -33,6 +33,12 @@ class OutputFile {
   void write(const void* data, size_t size);
   void write(std::string_view text) { write(text.data(), text.size()); }
 
+  // Room for up to `size` bytes (at most a mebibyte) to be written in place
+  // and then counted with advance(): it saves a copy for each of the many
+  // short lines of a script.
+  char* reserve(size_t size);
+  void advance(size_t used);
+
   // Flushes and closes the temporary file (the step that finds a full disk).
   Status finish();
   // Renames the finished file over the final name.
@@ -56,6 +62,7 @@ class OutputFile {
   FileMode mode_ = FileMode::kBinary;
   int fd_ = -1;
   std::vector<char> buffer_;
+  std::vector<char> scratch_;  // what reserve() hands out when line ends are translated
   size_t used_ = 0;
   int errno_ = 0;  // first write error, 0 while all is well
 };

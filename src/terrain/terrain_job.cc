@@ -136,7 +136,8 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
   char yText[kMaxFixed2Size + kSlot] = {};  // ", y" of the current row
   size_t ySize = 0;
   char xy[2 * kMaxFixed2Size + 2 * kSlot] = {};  // "x, y" of the current point
-  char line[4 * kMaxFixed2Size + 4 * kSlot] = {};
+  // Room for both lines of a point, slack of the whole-slot copies included.
+  constexpr size_t kMaxLines = 4 * kMaxFixed2Size + 4 * kSlot;
   int64_t column = 0, row = 0;
   for (int64_t i = 0; i < count; ++i) {
     uint64_t start = in.offset();
@@ -157,6 +158,7 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
     copyText(xy + xSize, yText, ySize);
     size_t xySize = xSize + ySize;
 
+    char* line = script.reserve(kMaxLines);
     char* p = line;
     if (!options.texturesOnly) {
       int32_t depth = craterDepthOf(point);
@@ -177,7 +179,7 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
       std::memcpy(p, choice.id, 4);
       p = put(p + 4, "', -1, 1, 1)\n");
     }
-    script.write(line, static_cast<size_t>(p - line));
+    script.advance(static_cast<size_t>(p - line));
 
     if (++column == grid.pointsX) {
       column = 0;
