@@ -253,6 +253,51 @@ TEST(DoodadJob, EveryTruncationFailsCleanly) {
   }
 }
 
+// Enough records for several batches on both threads: the text, the order
+// and the warnings must be those of one record after the other.
+TEST(DoodadJob, ManyRecordsInFileOrder) {
+  TempFolder folder;
+  TestDoodadFile file;
+  std::string expected = kPreamble;
+  std::vector<std::string> warnings;
+  const int count = 9001;
+  for (int i = 0; i < count; ++i) {
+    TestDoodad d;
+    d.variation = i % 10;
+    d.x = static_cast<float>(i) * 1.5f - 6000;
+    d.y = 3000 - static_cast<float>(i) / 7;
+    d.z = static_cast<float>(i % 13);
+    d.angle = static_cast<float>(i % 628) / 100;
+    d.scaleZ = 0.5f + static_cast<float>(i % 4) / 4;
+    d.life = static_cast<uint8_t>(i % 150);
+    if (i % 2999 == 1) {
+      d.y = NAN;
+      warnings.push_back("war3map.doo: record " + std::to_string(i + 1) + " of 9001: y is not a "
+                         "finite number; 0 written instead");
+    }
+    char line[256];
+    std::snprintf(line, sizeof line, "call CD( 'LTlt', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
+                  double{d.x}, std::isfinite(d.y) ? double{d.y} : 0.0, double{d.z},
+                  double{d.angle}, double{d.scaleZ}, d.variation);
+    expected += line;
+    if (d.life < 100) expected += "call SL(" + std::to_string(d.life) + ")\n";
+    file.doodads.push_back(d);
+  }
+  Bytes bytes = testing::doodadFileBytes(file);
+  writeFile("war3map.doo", bytes);
+  JobRun run = runJob(doodadOptions());
+  ASSERT_TRUE(run.status.ok()) << run.status.error;
+  EXPECT_TRUE(readFile("war3map.doo.j") == expected + "call RF()");
+  EXPECT_EQ(run.warnings, warnings);
+
+  // Cut inside a later batch, while the other thread is at work.
+  writeFile("war3map.doo", Bytes(bytes.begin(), bytes.begin() + 16 + 50 * 6000 + 20));
+  writeFile("war3map.doo.j", "earlier");
+  EXPECT_EQ(runJob(doodadOptions()).status.error,
+            "war3map.doo: file ends inside record 6001 of 9001 (offset 300036)");
+  EXPECT_EQ(readFile("war3map.doo.j"), "earlier");
+}
+
 TEST(DoodadJob, MissingInputTouchesNothing) {
   TempFolder folder;
   writeFile("war3map.old", "older");

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace mapjass {
@@ -23,11 +25,16 @@ class HelperThread {
 
  private:
   void loop();
+  void advance(std::atomic<uint64_t>& counter);
+  void awaitChange(const std::atomic<uint64_t>& counter, uint64_t old);
 
   std::function<void()> work_;
   std::atomic<uint64_t> started_{0};   // pieces of work handed over
   std::atomic<uint64_t> finished_{0};  // pieces of work done
   std::atomic<bool> stopping_{false};
+  // The counters change under the mutex, so that a sleeper cannot miss it.
+  std::mutex mutex_;
+  std::condition_variable changed_;
   std::thread thread_;
 };
 
