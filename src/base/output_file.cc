@@ -97,7 +97,7 @@ void OutputFile::flushBuffer() {
 }
 
 void OutputFile::write(const void* data, size_t size) {
-  if (fd_ < 0 || errno_ != 0) return;
+  if (fd_ < 0 || errno_ != 0 || size == 0) return;
   const char* bytes = static_cast<const char*>(data);
   if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
     for (size_t i = 0; i < size; ++i) {

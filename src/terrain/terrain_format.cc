@@ -52,7 +52,7 @@ Status readTilesetIds(ByteReader& in, const char* countField, const char* ids, i
 
 void printList(std::FILE* console, const TilesetIdList& list) {
   std::fputs("List: ", console);
-  std::fwrite(list.ids.data(), 1, list.ids.size(), console);
+  if (!list.ids.empty()) std::fwrite(list.ids.data(), 1, list.ids.size(), console);
   std::fputs("\n", console);
 }
 
