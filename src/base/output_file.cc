@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,8 +22,9 @@ namespace mapjass {
 namespace {
 
 // Big writes keep the system calls few: a script is written in pieces of a
-// mebibyte.
-constexpr size_t kBufferSize = 1 << 20;
+// quarter mebibyte. The buffer starts small, so that small files cost little.
+constexpr size_t kBufferSize = 1 << 18;
+constexpr size_t kFirstBufferSize = 1 << 16;
 
 int closeFd(int fd) {
 #ifdef _WIN32
@@ -72,7 +74,7 @@ Status OutputFile::open(const std::string& finalPath, FileMode mode) {
     tempPath_.clear();
     return Status::failure(finalPath + ": cannot create a temporary file beside it");
   }
-  buffer_.resize(kBufferSize);
+  buffer_.resize(kFirstBufferSize);
   return Status::success();
 }
 
@@ -96,24 +98,32 @@ void OutputFile::flushBuffer() {
   used_ = 0;
 }
 
+void OutputFile::makeRoom(size_t size) {
+  if (used_ + size <= buffer_.size()) return;
+  if (buffer_.size() < kBufferSize) {
+    buffer_.resize(std::min(kBufferSize, std::max(4 * buffer_.size(), used_ + size)));
+    if (used_ + size <= buffer_.size()) return;
+  }
+  flushBuffer();
+}
+
 void OutputFile::write(const void* data, size_t size) {
   if (fd_ < 0 || errno_ != 0 || size == 0) return;
   const char* bytes = static_cast<const char*>(data);
   if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
     for (size_t i = 0; i < size; ++i) {
-      if (used_ + 2 > buffer_.size()) flushBuffer();
+      makeRoom(2);
       if (bytes[i] == '\n') buffer_[used_++] = '\r';
       buffer_[used_++] = bytes[i];
     }
     return;
   }
-  if (used_ + size > buffer_.size()) {
+  if (size >= kBufferSize) {
     flushBuffer();
-    if (size >= buffer_.size()) {
-      writeOut(bytes, size);
-      return;
-    }
+    writeOut(bytes, size);
+    return;
   }
+  makeRoom(size);
   std::memcpy(buffer_.data() + used_, bytes, size);
   used_ += size;
 }
@@ -123,7 +133,7 @@ char* OutputFile::reserve(size_t size) {
     if (scratch_.size() < size) scratch_.resize(size);
     return scratch_.data();
   }
-  if (used_ + size > buffer_.size()) flushBuffer();
+  makeRoom(size);
   return buffer_.data() + used_;
 }
 

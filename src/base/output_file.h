@@ -33,7 +33,7 @@ class OutputFile {
   void write(const void* data, size_t size);
   void write(std::string_view text) { write(text.data(), text.size()); }
 
-  // Room for up to `size` bytes (at most a mebibyte) to be written in place
+  // Room for up to `size` bytes (at most 256 KiB) to be written in place
   // and then counted with advance(): it saves a copy for each of the many
   // short lines of a script.
   char* reserve(size_t size);
@@ -53,6 +53,7 @@ class OutputFile {
   const std::string& path() const { return finalPath_; }
 
  private:
+  void makeRoom(size_t size);
   void flushBuffer();
   void writeOut(const char* data, size_t size);
   Status writeFailure() const;

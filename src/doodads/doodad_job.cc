@@ -45,12 +45,17 @@ constexpr int64_t kBatchRecords = 2048;
 // had floats that are not finite (record index, field bits).
 struct BatchText {
   std::unique_ptr<char[]> text;
+  size_t capacity = 0;
   size_t size = 0;
   std::vector<std::pair<int32_t, unsigned>> nonFinite;
 };
 
 void formatRecords(const DoodadRecord* records, int32_t count, int32_t firstIndex, BatchText& out) {
-  if (!out.text) out.text.reset(new char[kBatchRecords * kMaxDoodadLinesSize]);
+  size_t needed = static_cast<size_t>(count) * kMaxDoodadLinesSize;
+  if (out.capacity < needed) {
+    out.text.reset(new char[needed]);
+    out.capacity = needed;
+  }
   out.size = 0;
   out.nonFinite.clear();
   for (int32_t i = 0; i < count; ++i) {
