@@ -1,47 +1,44 @@
 # Sourced by the scripts: makes sure the Debian packages they need are there.
 # As root it installs what is missing; otherwise it prints the command to run.
 
-require_packages() {
-  local missing=()
+# Sets `missing` to those of the named packages that are not installed.
+find_missing() {
+  missing=()
   local package
   for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$package")
     fi
   done
+}
+
+install_missing() {
+  echo "Installing ${missing[*]} ..."
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+require_packages() {
+  find_missing "$@"
   [ ${#missing[@]} -eq 0 ] && return 0
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "Installing ${missing[*]} ..."
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq "${missing[@]}" >/dev/null
-  else
+  if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages. Install them with:" >&2
     echo "  sudo apt-get install -y ${missing[*]}" >&2
     exit 1
   fi
+  install_missing
 }
 
 # Like require_packages, but for optional steps: returns 1, after saying why,
 # where the packages are missing and cannot be installed.
 offer_packages() {
-  local missing=()
-  local package
-  for package in "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$package")
-    fi
-  done
+  find_missing "$@"
   [ ${#missing[@]} -eq 0 ] && return 0
-  if [ "$(id -u)" -eq 0 ]; then
-    echo "Installing ${missing[*]} ..."
-    export DEBIAN_FRONTEND=noninteractive
-    if apt-get update -qq && apt-get install -y -qq "${missing[@]}" >/dev/null; then
-      return 0
-    fi
-    echo "Could not install ${missing[*]}." >&2
-  else
+  if [ "$(id -u)" -ne 0 ]; then
     echo "Missing ${missing[*]}; install them with: sudo apt-get install -y ${missing[*]}" >&2
+    return 1
   fi
+  install_missing && return 0
+  echo "Could not install ${missing[*]}." >&2
   return 1
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "test_support.h"
+
 namespace mapjass {
 namespace {
 
@@ -27,20 +29,16 @@ struct Outcome {
 };
 
 Outcome ask(const std::string& input) {
-  std::FILE* in = fmemopen(const_cast<char*>(input.data()), input.size(), "r");
-  if (input.empty()) in = std::fopen("/dev/null", "r");
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  Dialogue dialogue{in, out};
+  std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")
+                                : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
   Outcome outcome;
-  outcome.options = collectRunOptions(dialogue);
+  outcome.output = testing::consoleOutput([&](std::FILE* out) {
+    Dialogue dialogue{in, out};
+    outcome.options = collectRunOptions(dialogue);
+  });
   int c;
   while ((c = std::getc(in)) != EOF) outcome.leftOver.push_back(static_cast<char>(c));
   std::fclose(in);
-  std::fclose(out);
-  outcome.output.assign(buffer, size);
-  std::free(buffer);
   return outcome;
 }
 

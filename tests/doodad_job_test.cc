@@ -21,6 +21,7 @@ using testing::readFile;
 using testing::TempFolder;
 using testing::TestDoodad;
 using testing::TestDoodadFile;
+using testing::workedExampleDoodad;
 using testing::writeFile;
 
 const std::string kPreamble =
@@ -34,40 +35,8 @@ const std::string kPreamble =
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n\n\n\n\n\n\n\n";
 
-TestDoodad workedExampleDoodad() {
-  TestDoodad d;
-  d.typeId = "OBJ1";
-  d.variation = 2;
-  d.x = 512.3456f;
-  d.y = -256.5f;
-  d.z = 0;
-  d.angle = 4.712389f;
-  d.scaleX = d.scaleY = 1;
-  d.scaleZ = 1.25f;
-  d.flags = 2;
-  d.life = 50;
-  d.itemTablePointer = -1;
-  d.editorId = 7;
-  return d;
-}
-
-struct JobRun {
-  Status status;
-  std::string report;
-  std::vector<std::string> warnings;
-};
-
-JobRun runJob(const RunOptions& options) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* console = open_memstream(&buffer, &size);
-  JobRun run;
-  run.status = runDoodadJob(options, console,
-                            [&run](const std::string& line) { run.warnings.push_back(line); });
-  std::fclose(console);
-  run.report.assign(buffer, size);
-  std::free(buffer);
-  return run;
+testing::JobRun runJob(const RunOptions& options) {
+  return testing::runJob(runDoodadJob, options);
 }
 
 RunOptions doodadOptions() {
@@ -81,7 +50,7 @@ TEST(DoodadJob, WritesTheWorkedExample) {
   writeFile("war3map.doo",
             testing::doodadFileBytes({.signature = "SIGN", .doodads = {workedExampleDoodad()}}));
   const std::string body = "call CD( 'OBJ1', 512.346, -256.5, 0, 4.71239, 1.25, 2 )\ncall SL(50)\n";
-  JobRun run = runJob(doodadOptions());
+  testing::JobRun run = runJob(doodadOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_EQ(run.report, "\nFILE: SIGNo\nVersion: 8.11\nnumber:1\n\n\n\n\n");
   EXPECT_EQ(readFile("war3map.doo.j"), kPreamble + body + "call RF()");
@@ -116,7 +85,7 @@ TEST(DoodadJob, LifeTypeIdsAndOddNumbers) {
   file.doodads[4].z = std::bit_cast<float>(0x7FC00000u);
   file.doodads[4].angle = -INFINITY;
   writeFile("war3map.doo", testing::doodadFileBytes(file));
-  JobRun run = runJob(doodadOptions());
+  testing::JobRun run = runJob(doodadOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_EQ(run.report, "\nFILE: ABo\nVersion: 7.9\nnumber:5\n\n\n\n\n");
   const std::string line = "1000000.0, 0.000015, 0, 0, -0, -3 )\n";
@@ -221,7 +190,7 @@ TEST(DoodadJob, FailuresKeepEarlierFiles) {
     writeFile("war3map.doo", c.input);
     writeFile("war3map.doo.j", "earlier script");
     writeFile("war3mapCONV.doo", "earlier copy");
-    JobRun run = runJob(all);
+    testing::JobRun run = runJob(all);
     EXPECT_EQ(run.status.error, c.error) << c.name;
     EXPECT_EQ(readFile("war3map.doo.j"), "earlier script") << c.name;
     EXPECT_EQ(readFile("war3mapCONV.doo"), "earlier copy") << c.name;
@@ -272,20 +241,21 @@ TEST(DoodadJob, ManyRecordsInFileOrder) {
     d.life = static_cast<uint8_t>(i % 150);
     if (i % 2999 == 1) {
       d.y = NAN;
-      warnings.push_back("war3map.doo: record " + std::to_string(i + 1) + " of 9001: y is not a "
+      warnings.push_back("war3map.doo: record " + std::to_string(i + 1) +
+                         " of 9001: y is not a "
                          "finite number; 0 written instead");
     }
     char line[256];
     std::snprintf(line, sizeof line, "call CD( 'LTlt', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
-                  double{d.x}, std::isfinite(d.y) ? double{d.y} : 0.0, double{d.z},
-                  double{d.angle}, double{d.scaleZ}, d.variation);
+                  double{d.x}, std::isfinite(d.y) ? double{d.y} : 0.0, double{d.z}, double{d.angle},
+                  double{d.scaleZ}, d.variation);
     expected += line;
     if (d.life < 100) expected += "call SL(" + std::to_string(d.life) + ")\n";
     file.doodads.push_back(d);
   }
   Bytes bytes = testing::doodadFileBytes(file);
   writeFile("war3map.doo", bytes);
-  JobRun run = runJob(doodadOptions());
+  testing::JobRun run = runJob(doodadOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_TRUE(readFile("war3map.doo.j") == expected + "call RF()");
   EXPECT_EQ(run.warnings, warnings);

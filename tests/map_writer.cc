@@ -37,6 +37,23 @@ ByteWriter& ByteWriter::f32(float v) {
   return f32bits(bits);
 }
 
+TestDoodad workedExampleDoodad() {
+  TestDoodad d;
+  d.typeId = "OBJ1";
+  d.variation = 2;
+  d.x = 512.3456f;
+  d.y = -256.5f;
+  d.z = 0;
+  d.angle = 4.712389f;
+  d.scaleX = d.scaleY = 1;
+  d.scaleZ = 1.25f;
+  d.flags = 2;
+  d.life = 50;
+  d.itemTablePointer = -1;
+  d.editorId = 7;
+  return d;
+}
+
 Bytes doodadFileBytes(const TestDoodadFile& file) {
   ByteWriter w;
   int32_t count =

@@ -43,6 +43,10 @@ struct TestDoodad {
   std::string skinId;  // four characters, or empty for none
 };
 
+// The doodad of the worked example: OBJ1 at (512.3456, -256.5, 0), facing
+// 4.712389, scale 1.25, variation 2, life 50.
+TestDoodad workedExampleDoodad();
+
 struct TestDoodadFile {
   std::string signature = "W3do";
   int32_t version = 8;

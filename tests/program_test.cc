@@ -50,15 +50,8 @@ constexpr char kDoodadPrompts[] =
 constexpr char kTerrainPrompt[] = "\nConvert war3map.w3e to JASS?  1-yes 0-no:";
 
 std::string sampleDoodads() {
-  TestDoodad d;
-  d.typeId = "OBJ1";
-  d.variation = 2;
-  d.x = 512.3456f;
-  d.y = -256.5f;
-  d.angle = 4.712389f;
-  d.scaleZ = 1.25f;
-  d.life = 50;
-  return asString(testing::doodadFileBytes({.signature = "SIGN", .doodads = {d}}));
+  return asString(
+      testing::doodadFileBytes({.signature = "SIGN", .doodads = {testing::workedExampleDoodad()}}));
 }
 
 std::string sampleTerrain() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "map_writer.h"
+#include "test_support.h"
 
 namespace mapjass {
 namespace {
@@ -24,14 +25,9 @@ struct PreambleRead {
 
 PreambleRead readPreamble(const Bytes& bytes) {
   ByteReader in = ByteReader::fromMemory(bytes.data(), bytes.size(), "war3map.w3e");
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* console = open_memstream(&buffer, &size);
   PreambleRead read;
-  read.status = readTerrainPreamble(in, console, read.preamble);
-  std::fclose(console);
-  read.report.assign(buffer, size);
-  std::free(buffer);
+  read.report = testing::consoleOutput(
+      [&](std::FILE* console) { read.status = readTerrainPreamble(in, console, read.preamble); });
   read.offset = in.offset();
   return read;
 }
@@ -102,13 +98,9 @@ TEST(TerrainFormat, TilePointFields) {
     TestTerrainFile file{.version = c.version, .pointsX = 1, .pointsY = 1, .points = {c.point}};
     Bytes bytes = testing::terrainFileBytes(file);
     ByteReader in = ByteReader::fromMemory(bytes.data(), bytes.size(), "t");
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* console = open_memstream(&buffer, &size);
     TerrainPreamble preamble;
-    ASSERT_TRUE(readTerrainPreamble(in, console, preamble).ok());
-    std::fclose(console);
-    std::free(buffer);
+    testing::consoleOutput(
+        [&](std::FILE* console) { EXPECT_TRUE(readTerrainPreamble(in, console, preamble).ok()); });
     TilePointFormat format = tilePointFormatOf(c.version);
     TilePoint point;
     ASSERT_TRUE(readTilePoint(in, format, point));

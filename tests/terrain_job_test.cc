@@ -21,23 +21,8 @@ using testing::TestTerrainFile;
 using testing::TestTilePoint;
 using testing::writeFile;
 
-struct JobRun {
-  Status status;
-  std::string report;
-  std::vector<std::string> warnings;
-};
-
-JobRun runJob(const RunOptions& options) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* console = open_memstream(&buffer, &size);
-  JobRun run;
-  run.status = runTerrainJob(options, console,
-                             [&run](const std::string& line) { run.warnings.push_back(line); });
-  std::fclose(console);
-  run.report.assign(buffer, size);
-  std::free(buffer);
-  return run;
+testing::JobRun runJob(const RunOptions& options) {
+  return testing::runJob(runTerrainJob, options);
 }
 
 RunOptions terrainOptions(bool texturesOnly = false, const char* filter = nullptr) {
@@ -76,7 +61,7 @@ TEST(TerrainJob, PositionsOrderAndLines) {
                  {},
                  {.groundHeight = 8192, .cliffAndLayer = 0}};
   writeFile("war3map.w3e", testing::terrainFileBytes(file));
-  JobRun run = runJob(terrainOptions());
+  testing::JobRun run = runJob(terrainOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_EQ(readFile("war3map.w3e.j"),
             "call TerrainDeformCrater(-1536.00, -2048.00, 128, 100.00, 1, true)\n"
@@ -128,7 +113,7 @@ TEST(TerrainJob, PointsWithoutATilesetGetNoTextureLine) {
                    {.groundHeight = 8000, .textureAndFlags = 9},
                    {.textureAndFlags = 0}};
     writeFile("war3map.w3e", testing::terrainFileBytes(file));
-    JobRun run = runJob(terrainOptions());
+    testing::JobRun run = runJob(terrainOptions());
     ASSERT_TRUE(run.status.ok());
     EXPECT_EQ(readFile("war3map.w3e.j"),
               "call SetTerrainType(128.00, 0.00, 'Lgrs', -1, 1, 1)\n"

@@ -49,6 +49,26 @@ std::map<std::string, std::string> folderContents(const std::string& folder) {
   return contents;
 }
 
+std::string consoleOutput(const std::function<void(std::FILE*)>& body) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* console = open_memstream(&buffer, &size);
+  body(console);
+  std::fclose(console);
+  std::string output(buffer, size);
+  std::free(buffer);
+  return output;
+}
+
+JobRun runJob(Job job, const RunOptions& options) {
+  JobRun run;
+  run.report = consoleOutput([&](std::FILE* console) {
+    run.status =
+        job(options, console, [&run](const std::string& line) { run.warnings.push_back(line); });
+  });
+  return run;
+}
+
 TempFolder::TempFolder() {
   char pattern[] = "/tmp/mapjass-test-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");

@@ -2,9 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "base/run_options.h"
+#include "base/status.h"
+#include "base/warning_sink.h"
 
 namespace mapjass::testing {
 
@@ -29,6 +35,18 @@ class TempFolder {
   std::string path_;
   std::string previous_;
 };
+
+// Everything `body` prints on the console it is handed.
+std::string consoleOutput(const std::function<void(std::FILE*)>& body);
+
+// What a job returned, printed and warned about.
+struct JobRun {
+  Status status;
+  std::string report;
+  std::vector<std::string> warnings;
+};
+using Job = Status (*)(const RunOptions&, std::FILE*, const WarningSink&);
+JobRun runJob(Job job, const RunOptions& options);
 
 struct ProcessResult {
   int exitStatus;
