@@ -61,6 +61,9 @@ TEST(ByteReader, NamesWhatCannotBeOpened) {
             "missing: cannot open: No such file or directory");
   ASSERT_EQ(mkdir("folder", 0755), 0);
   EXPECT_EQ(ByteReader::openFile("folder", reader).error, "folder: is a folder, not a file");
+  // A pipe without a writer must not make the run wait.
+  ASSERT_EQ(mkfifo("pipe", 0644), 0);
+  EXPECT_EQ(ByteReader::openFile("pipe", reader).error, "pipe: is not a plain file");
 }
 
 TEST(ByteReader, SaysWhereTheDataEnds) {

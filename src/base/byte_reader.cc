@@ -24,10 +24,11 @@ ByteReader ByteReader::fromMemory(const uint8_t* data, size_t size, std::string 
 
 Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
   // Checked before opening: Windows refuses to open a folder at all, and
-  // elsewhere it opens and fails only on the first read.
+  // opening a pipe would wait for a writer that may never come.
   struct stat info;
-  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-    return Status::failure(path + ": is a folder, not a file");
+  if (stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return Status::failure(path + ": is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) return Status::failure(path + ": is not a plain file");
   }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {

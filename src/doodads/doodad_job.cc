@@ -148,8 +148,6 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
         formatRecords(batch.data() + here, count - here, static_cast<int32_t>(first) + here,
                       texts[slot][1]);
       });
-    } else {
-      texts[slot][1].size = 0;
     }
     formatRecords(batch.data(), here, static_cast<int32_t>(first), texts[slot][0]);
     if (first > 0) writeBatch(texts[1 - slot]);
