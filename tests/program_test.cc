@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -82,6 +83,21 @@ TEST(Program, RunsBothJobs) {
                 "\n\n\n\n\n\n\n\ncall CD( 'OBJ1', 512.346, -256.5, 0, 4.71239, 1.25, 2 )\n"
                 "call SL(50)\ncall RF()"),
             std::string::npos);
+}
+
+TEST(Program, AClosedConsoleDoesNotStopTheJobs) {
+  TempFolder folder;
+  writeFile("war3map.doo", sampleDoodads());
+  writeFile("war3map.w3e", sampleTerrain());
+  writeFile("answers", "1 0 0 0 0 1 0\n");
+  // The reader of standard output goes away after the first byte.
+  std::string command = "cd '" + folder.path() + "' && '" MAPJASS_BINARY
+                        "' < answers 2> /dev/null | head -c 1 > /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  Files files = folderContents(".");
+  EXPECT_EQ(files.size(), 5u);
+  EXPECT_EQ(files.count("war3map.doo.j"), 1u);
+  EXPECT_EQ(files.count("war3map.w3e.j"), 1u);
 }
 
 TEST(Program, NoJobNoFiles) {
