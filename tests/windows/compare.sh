@@ -76,6 +76,9 @@ run_case() {
   fi
 }
 
+# The first start of wine makes its prefix and says so on standard error.
+(cd "$work" && "$wine" "$exe" </dev/null >/dev/null 2>&1)
+
 # Damaged inputs, made from the samples.
 broken="$work/broken"
 mkdir -p "$broken"
