@@ -118,7 +118,8 @@ void OutputFile::write(const void* data, size_t size) {
     }
     return;
   }
-  if (size >= kBufferSize) {
+  // Large pieces, such as a batch of lines, go straight to the file.
+  if (size >= kBufferSize / 4) {
     flushBuffer();
     writeOut(bytes, size);
     return;

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "base/batch_pipeline.h"
 #include "base/byte_reader.h"
-#include "base/helper_thread.h"
 #include "base/output_file.h"
 #include "doodads/doodad_files.h"
 #include "doodads/doodad_format.h"
@@ -95,29 +94,34 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
   script.write(kDoodadScriptPreamble);
   if (options.wrapInFunction) script.write(doodadWrapperHead(options.functionName));
 
-  // Records go in batches through two stages on two threads: while both
-  // threads make the text of batch n, this one also writes the text of batch
-  // n - 1 and reads batch n + 1. The reading, the converted copy and the
-  // writing stay in file order on this thread.
+  // The reading, the converted copy and the writing stay in file order on
+  // this thread; the text is made on two cores.
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
-  const int64_t total = std::max(header.doodadCount, 0);
   std::vector<DoodadRecord> batches[2];
-  BatchText texts[2][2];  // [batch slot][the part made here, the helper's part]
-  auto readBatch = [&](int64_t first, std::vector<DoodadRecord>& batch) {
-    batch.resize(static_cast<size_t>(std::min<int64_t>(kBatchRecords, total - first)));
-    for (DoodadRecord& record : batch) {
+  int64_t firstOf[2] = {0, 0};
+  BatchText texts[2][2];  // [slot][part]
+  auto readBatch = [&](int slot, int64_t first, int64_t count) {
+    std::vector<DoodadRecord>& batch = batches[slot];
+    batch.resize(static_cast<size_t>(count));
+    firstOf[slot] = first;
+    for (int64_t i = 0; i < count; ++i) {
       uint64_t start = in.offset();
-      if (!readDoodadRecord(in, format, record)) {
-        int32_t index = static_cast<int32_t>(first + (&record - batch.data()));
-        return Status::failure(in.endMessage(start, recordPiece(index, header.doodadCount)));
+      if (!readDoodadRecord(in, format, batch[static_cast<size_t>(i)])) {
+        return Status::failure(
+            in.endMessage(start, recordPiece(static_cast<int32_t>(first + i), header.doodadCount)));
       }
-      if (options.convertDoodadVersion)
-        writeConvertedDoodadRecord(converted, record, format.layout);
+      if (options.convertDoodadVersion) {
+        writeConvertedDoodadRecord(converted, batch[static_cast<size_t>(i)], format.layout);
+      }
     }
     return Status::success();
   };
-  auto writeBatch = [&](const BatchText(&parts)[2]) {
-    for (const BatchText& part : parts) {
+  auto formatBatch = [&](int slot, int part, int64_t begin, int64_t end) {
+    formatRecords(batches[slot].data() + begin, static_cast<int32_t>(end - begin),
+                  static_cast<int32_t>(firstOf[slot] + begin), texts[slot][part]);
+  };
+  auto writeBatch = [&](int slot) {
+    for (const BatchText& part : texts[slot]) {
       script.write(part.text.get(), part.size);
       for (auto [index, nonFinite] : part.nonFinite) {
         for (int field = 0; nonFinite != 0; ++field, nonFinite >>= 1) {
@@ -129,34 +133,9 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
       }
     }
   };
-  if (total > 0) {
-    if (Status read = readBatch(0, batches[0]); !read.ok()) return read;
-  }
-  // On a single core the helper would only get in the way.
-  std::unique_ptr<HelperThread> helper;
-  if (total > kBatchRecords && std::thread::hardware_concurrency() > 1) {
-    helper = std::make_unique<HelperThread>();
-  }
-  for (int64_t first = 0; first < total; first += kBatchRecords) {
-    int slot = static_cast<int>((first / kBatchRecords) % 2);
-    const std::vector<DoodadRecord>& batch = batches[slot];
-    // This thread also reads and writes, so the helper takes the larger part.
-    int32_t count = static_cast<int32_t>(batch.size());
-    int32_t here = helper ? count / 3 : count;
-    if (helper) {
-      helper->start([&, slot, here, count, first] {
-        formatRecords(batch.data() + here, count - here, static_cast<int32_t>(first) + here,
-                      texts[slot][1]);
-      });
-    }
-    formatRecords(batch.data(), here, static_cast<int32_t>(first), texts[slot][0]);
-    if (first > 0) writeBatch(texts[1 - slot]);
-    Status read = Status::success();
-    if (first + kBatchRecords < total) read = readBatch(first + kBatchRecords, batches[1 - slot]);
-    if (helper) helper->wait();
-    if (!read.ok()) return read;
-    if (first + kBatchRecords >= total) writeBatch(texts[slot]);
-  }
+  Status records = runInBatches(std::max(header.doodadCount, 0), kBatchRecords, readBatch,
+                                formatBatch, writeBatch);
+  if (!records.ok()) return records;
   script.write(doodadScriptTail(options.wrapInFunction));
 
   // Both outputs are finished before either replaces its earlier version, so
