@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <string>
 
 #include "base/byte_reader.h"
@@ -105,6 +108,26 @@ TEST(OutputFile, ReportsAFolderInTheWay) {
   ASSERT_TRUE(file.finish().ok());
   EXPECT_EQ(file.commit().error, "out: cannot replace: Is a directory");
   EXPECT_EQ(folderContents("."), (std::map<std::string, std::string>{{"out", "<folder>"}}));
+}
+
+TEST(OutputFile, AnInterruptedRunRemovesItsTemporaryFiles) {
+  TempFolder folder;
+  writeFile("out", "earlier");
+  pid_t child = fork();
+  if (child == 0) {
+    removeTemporaryFilesOnSignals();
+    OutputFile first, second;
+    if (!first.open("out", FileMode::kText).ok() || !second.open("other", FileMode::kBinary).ok()) {
+      _exit(2);
+    }
+    first.write("new");
+    raise(SIGTERM);
+    _exit(3);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_EQ(folderContents("."), (std::map<std::string, std::string>{{"out", "earlier"}}));
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -42,7 +44,47 @@ long writeFd(int fd, const char* data, size_t size) {
 #endif
 }
 
+// The temporary files that exist right now, for the signal handler: fixed
+// storage, since a handler may not allocate.
+constexpr int kMaxTemporaryFiles = 8;
+constexpr size_t kMaxTemporaryPath = 1024;
+char temporaryPaths[kMaxTemporaryFiles][kMaxTemporaryPath];
+std::atomic<bool> temporaryInUse[kMaxTemporaryFiles];
+
+int rememberTemporaryFile(const std::string& path) {
+  if (path.size() >= kMaxTemporaryPath) return -1;
+  for (int slot = 0; slot < kMaxTemporaryFiles; ++slot) {
+    if (temporaryInUse[slot].load()) continue;
+    std::memcpy(temporaryPaths[slot], path.c_str(), path.size() + 1);
+    temporaryInUse[slot].store(true);
+    return slot;
+  }
+  return -1;
+}
+
+void forgetTemporaryFile(int slot) {
+  if (slot >= 0) temporaryInUse[slot].store(false);
+}
+
+#ifndef _WIN32
+void removeTemporaryFilesAndEnd(int signal) {
+  for (int slot = 0; slot < kMaxTemporaryFiles; ++slot) {
+    if (temporaryInUse[slot].load()) ::unlink(temporaryPaths[slot]);
+  }
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+#endif
+
 }  // namespace
+
+void removeTemporaryFilesOnSignals() {
+#ifndef _WIN32
+  // Windows cannot remove a file that is still open, so there the
+  // temporary file of an interrupted run stays.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, removeTemporaryFilesAndEnd);
+#endif
+}
 
 bool isFolder(const std::string& path) {
   struct stat info;
@@ -74,6 +116,7 @@ Status OutputFile::open(const std::string& finalPath, FileMode mode) {
     tempPath_.clear();
     return Status::failure(finalPath + ": cannot create a temporary file beside it");
   }
+  tempSlot_ = rememberTemporaryFile(tempPath_);
   buffer_.resize(kFirstBufferSize);
   return Status::success();
 }
@@ -171,6 +214,8 @@ Status OutputFile::commit() {
     return Status::failure(finalPath_ + ": cannot replace: " + std::strerror(error));
   }
   tempPath_.clear();
+  forgetTemporaryFile(tempSlot_);
+  tempSlot_ = -1;
   return Status::success();
 }
 
@@ -188,6 +233,8 @@ void OutputFile::discard() {
     std::remove(tempPath_.c_str());
     tempPath_.clear();
   }
+  forgetTemporaryFile(tempSlot_);
+  tempSlot_ = -1;
   used_ = 0;
 }
 

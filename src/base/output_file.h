@@ -62,11 +62,16 @@ class OutputFile {
   std::string tempPath_;
   FileMode mode_ = FileMode::kBinary;
   int fd_ = -1;
+  int tempSlot_ = -1;  // in the list of temporary files that a signal removes
   std::vector<char> buffer_;
   std::vector<char> scratch_;  // what reserve() hands out when line ends are translated
   size_t used_ = 0;
   int errno_ = 0;  // first write error, 0 while all is well
 };
+
+// Makes an interrupted run (Ctrl-C, a terminal that closes, a kill) remove
+// the temporary files it has open before it ends. Called once by main.
+void removeTemporaryFilesOnSignals();
 
 // True when `path` names an existing folder: an output file can never be put
 // there, so a job checks this before it writes anything.
