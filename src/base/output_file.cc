@@ -98,7 +98,7 @@ OutputFile::~OutputFile() {
 Status OutputFile::open(const std::string& finalPath, FileMode mode) {
   discard();
   finalPath_ = finalPath;
-  mode_ = mode;
+  translating_ = kTextLineEndIsCrLf && mode == FileMode::kText;
   errno_ = 0;
   used_ = 0;
   static unsigned counter = 0;
@@ -153,7 +153,7 @@ void OutputFile::makeRoom(size_t size) {
 void OutputFile::write(const void* data, size_t size) {
   if (fd_ < 0 || errno_ != 0 || size == 0) return;
   const char* bytes = static_cast<const char*>(data);
-  if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
+  if (translating_) {
     for (size_t i = 0; i < size; ++i) {
       makeRoom(2);
       if (bytes[i] == '\n') buffer_[used_++] = '\r';
@@ -172,8 +172,8 @@ void OutputFile::write(const void* data, size_t size) {
   used_ += size;
 }
 
-char* OutputFile::reserve(size_t size) {
-  if ((kTextLineEndIsCrLf && mode_ == FileMode::kText) || fd_ < 0 || errno_ != 0) {
+char* OutputFile::reserveSlowly(size_t size) {
+  if (translating_ || fd_ < 0 || errno_ != 0) {
     if (scratch_.size() < size) scratch_.resize(size);
     return scratch_.data();
   }
@@ -181,13 +181,8 @@ char* OutputFile::reserve(size_t size) {
   return buffer_.data() + used_;
 }
 
-void OutputFile::advance(size_t used) {
-  if (fd_ < 0 || errno_ != 0) return;
-  if (kTextLineEndIsCrLf && mode_ == FileMode::kText) {
-    write(scratch_.data(), used);
-  } else {
-    used_ += used;
-  }
+void OutputFile::advanceSlowly(size_t used) {
+  if (translating_) write(scratch_.data(), used);
 }
 
 Status OutputFile::writeFailure() const {

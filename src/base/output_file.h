@@ -36,8 +36,17 @@ class OutputFile {
   // Room for up to `size` bytes (at most 256 KiB) to be written in place
   // and then counted with advance(): it saves a copy for each of the many
   // short lines of a script.
-  char* reserve(size_t size);
-  void advance(size_t used);
+  char* reserve(size_t size) {
+    if (!translating_ && used_ + size <= buffer_.size()) return buffer_.data() + used_;
+    return reserveSlowly(size);
+  }
+  void advance(size_t used) {
+    if (!translating_ && fd_ >= 0 && errno_ == 0) {
+      used_ += used;
+    } else {
+      advanceSlowly(used);
+    }
+  }
 
   // Flushes and closes the temporary file (the step that finds a full disk).
   Status finish();
@@ -53,6 +62,8 @@ class OutputFile {
   const std::string& path() const { return finalPath_; }
 
  private:
+  char* reserveSlowly(size_t size);
+  void advanceSlowly(size_t used);
   void makeRoom(size_t size);
   void flushBuffer();
   void writeOut(const char* data, size_t size);
@@ -60,7 +71,7 @@ class OutputFile {
 
   std::string finalPath_;
   std::string tempPath_;
-  FileMode mode_ = FileMode::kBinary;
+  bool translating_ = false;  // "\n" becomes CR LF
   int fd_ = -1;
   int tempSlot_ = -1;  // in the list of temporary files that a signal removes
   std::vector<char> buffer_;

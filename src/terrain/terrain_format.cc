@@ -107,21 +107,4 @@ Status readTerrainPreamble(ByteReader& in, std::FILE* console, TerrainPreamble& 
   return Status::success();
 }
 
-bool readTilePoint(ByteReader& in, TilePointFormat format, TilePoint& point) {
-  const uint8_t* p = in.take(format.size);
-  if (p == nullptr) return false;
-  point.groundHeight = decodeInt16(p);
-  point.waterLevel[0] = p[2];
-  point.waterLevel[1] = p[3];
-  if (format.size == kWideTilePointSize) {
-    point.textureAndFlags = decodeUint16(p + 4);
-    p += 1;
-  } else {
-    point.textureAndFlags = p[4];
-  }
-  point.textureDetails = p[5];
-  point.cliffAndLayer = p[6];
-  return true;
-}
-
 }  // namespace mapjass

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "base/little_endian.h"
 #include "base/status.h"
 
 namespace mapjass {
@@ -96,8 +97,24 @@ TilePointFormat tilePointFormatOf(int32_t version);
 // before that stay.
 Status readTerrainPreamble(ByteReader& in, std::FILE* console, TerrainPreamble& preamble);
 
-// Reads the next point. False when the input ends first.
-bool readTilePoint(ByteReader& in, TilePointFormat format, TilePoint& point);
+// Reads the next point. False when the input ends first. Inline: it runs once
+// for every point of the map.
+inline bool readTilePoint(ByteReader& in, TilePointFormat format, TilePoint& point) {
+  const uint8_t* p = in.take(format.size);
+  if (p == nullptr) return false;
+  point.groundHeight = decodeInt16(p);
+  point.waterLevel[0] = p[2];
+  point.waterLevel[1] = p[3];
+  if (format.size == kWideTilePointSize) {
+    point.textureAndFlags = decodeUint16(p + 4);
+    p += 1;
+  } else {
+    point.textureAndFlags = p[4];
+  }
+  point.textureDetails = p[5];
+  point.cliffAndLayer = p[6];
+  return true;
+}
 
 inline int groundTextureIndexOf(const TilePoint& point, TilePointFormat format) {
   return point.textureAndFlags & format.textureMask;
