@@ -11,14 +11,6 @@
 
 #include "base/platform.h"
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
-
 namespace mapjass {
 
 namespace {
@@ -27,22 +19,6 @@ namespace {
 // quarter mebibyte. The buffer starts small, so that small files cost little.
 constexpr size_t kBufferSize = 1 << 18;
 constexpr size_t kFirstBufferSize = 1 << 16;
-
-int closeFd(int fd) {
-#ifdef _WIN32
-  return _close(fd);
-#else
-  return ::close(fd);
-#endif
-}
-
-long writeFd(int fd, const char* data, size_t size) {
-#ifdef _WIN32
-  return _write(fd, data, static_cast<unsigned>(size));
-#else
-  return static_cast<long>(::write(fd, data, size));
-#endif
-}
 
 // The temporary files that exist right now, for the signal handler: fixed
 // storage, since a handler may not allocate.
@@ -66,24 +42,18 @@ void forgetTemporaryFile(int slot) {
   if (slot >= 0) temporaryInUse[slot].store(false);
 }
 
-#ifndef _WIN32
 void removeTemporaryFilesAndEnd(int signal) {
   for (int slot = 0; slot < kMaxTemporaryFiles; ++slot) {
-    if (temporaryInUse[slot].load()) ::unlink(temporaryPaths[slot]);
+    if (temporaryInUse[slot].load()) removeFileInHandler(temporaryPaths[slot]);
   }
   std::signal(signal, SIG_DFL);
   std::raise(signal);
 }
-#endif
 
 }  // namespace
 
 void removeTemporaryFilesOnSignals() {
-#ifndef _WIN32
-  // Windows cannot remove a file that is still open, so there the
-  // temporary file of an interrupted run stays.
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, removeTemporaryFilesAndEnd);
-#endif
+  onInterrupt(removeTemporaryFilesAndEnd);
 }
 
 bool isFolder(const std::string& path) {
@@ -103,7 +73,7 @@ Status OutputFile::open(const std::string& finalPath, FileMode mode) {
   used_ = 0;
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath_ = finalPath + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    tempPath_ = finalPath + ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter++);
     fd_ = createNewFile(tempPath_);
     if (fd_ >= 0) break;
     if (errno != EEXIST) {
@@ -123,7 +93,7 @@ Status OutputFile::open(const std::string& finalPath, FileMode mode) {
 
 void OutputFile::writeOut(const char* data, size_t size) {
   while (size > 0 && errno_ == 0) {
-    long written = writeFd(fd_, data, size);
+    long written = writeToFile(fd_, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       errno_ = errno;
@@ -192,7 +162,7 @@ Status OutputFile::writeFailure() const {
 Status OutputFile::finish() {
   if (fd_ < 0) return Status::failure(finalPath_ + ": was not opened");
   flushBuffer();
-  if (closeFd(fd_) != 0 && errno_ == 0) errno_ = errno;
+  if (closeFile(fd_) != 0 && errno_ == 0) errno_ = errno;
   fd_ = -1;
   if (errno_ != 0) {
     Status failure = writeFailure();
@@ -221,7 +191,7 @@ Status OutputFile::finishAndCommit() {
 
 void OutputFile::discard() {
   if (fd_ >= 0) {
-    closeFd(fd_);
+    closeFile(fd_);
     fd_ = -1;
   }
   if (!tempPath_.empty()) {

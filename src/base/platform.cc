@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #include <windows.h>
 #else
 #include <termios.h>
@@ -30,6 +32,24 @@ int createNewFile(const std::string& path) {
   return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
+long writeToFile(int fd, const char* data, size_t size) {
+  return _write(fd, data, static_cast<unsigned>(size));
+}
+
+int closeFile(int fd) {
+  return _close(fd);
+}
+
+int processId() {
+  return _getpid();
+}
+
+void onInterrupt(void (*)(int)) {}
+
+void removeFileInHandler(const char* path) {
+  _unlink(path);
+}
+
 void waitForKeyPress(std::FILE* out) {
   std::fflush(out);
   std::system("pause");
@@ -43,6 +63,26 @@ int replaceFile(const std::string& from, const std::string& to) {
 
 int createNewFile(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+long writeToFile(int fd, const char* data, size_t size) {
+  return static_cast<long>(::write(fd, data, size));
+}
+
+int closeFile(int fd) {
+  return ::close(fd);
+}
+
+int processId() {
+  return static_cast<int>(::getpid());
+}
+
+void onInterrupt(void (*handler)(int)) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, handler);
+}
+
+void removeFileInHandler(const char* path) {
+  ::unlink(path);
 }
 
 void waitForKeyPress(std::FILE* out) {

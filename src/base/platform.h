@@ -20,6 +20,18 @@ int replaceFile(const std::string& from, const std::string& to);
 // descriptor, or -1 with errno set.
 int createNewFile(const std::string& path);
 
+// The plain descriptor calls, which Windows names differently.
+long writeToFile(int fd, const char* data, size_t size);
+int closeFile(int fd);
+int processId();
+
+// Calls `handler` when the run is interrupted (Ctrl-C, a closed terminal, a
+// kill). Windows cannot remove a file that is still open, which is all the
+// handler does, so there it is not installed.
+void onInterrupt(void (*handler)(int signal));
+// Removes a file from within such a handler.
+void removeFileInHandler(const char* path);
+
 // Waits for a key press at the end of a job, so that a console window that
 // was opened by a double click stays open. On Windows this is the system's
 // "pause". Elsewhere it waits only when standard input is a terminal, so
