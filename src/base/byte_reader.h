@@ -56,10 +56,6 @@ class ByteReader {
   uint64_t size() const { return size_; }
   uint64_t remaining() const { return size_ - offset_; }
 
-  // True when the operating system reported an error while reading, as
-  // opposed to the data simply running out.
-  bool readFailed() const { return readFailed_; }
-
   const std::string& name() const { return name_; }
 
   // "ends before" or "ends inside", with the offset where the data stops,

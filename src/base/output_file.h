@@ -59,8 +59,6 @@ class OutputFile {
   // it goes out of scope.
   void discard();
 
-  const std::string& path() const { return finalPath_; }
-
  private:
   char* reserveSlowly(size_t size);
   void advanceSlowly(size_t used);
