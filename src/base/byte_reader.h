@@ -76,6 +76,7 @@ class ByteReader {
   size_t available_ = 0;           // how many of them there are
   uint64_t offset_ = 0;
   uint64_t size_ = 0;
+  // The system reported an error, as opposed to the data running out.
   bool readFailed_ = false;
   int readErrno_ = 0;
 };
