@@ -61,6 +61,11 @@ bool isFolder(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+Status checkNotFolder(const std::string& path) {
+  if (!isFolder(path)) return Status::success();
+  return Status::failure(path + ": is a folder; the file cannot be written");
+}
+
 OutputFile::~OutputFile() {
   discard();
 }

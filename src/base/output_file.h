@@ -85,5 +85,6 @@ void removeTemporaryFilesOnSignals();
 // True when `path` names an existing folder: an output file can never be put
 // there, so a job checks this before it writes anything.
 bool isFolder(const std::string& path);
+Status checkNotFolder(const std::string& path);
 
 }  // namespace mapjass

@@ -25,9 +25,8 @@ Status checkOutputNames(const RunOptions& options) {
                          options.createEmptyDoodadFile ? kEmptyDoodadFile : nullptr,
                          options.convertDoodadVersion ? kConvertedDoodadFile : nullptr};
   for (const char* name : names) {
-    if (name != nullptr && isFolder(name)) {
-      return Status::failure(std::string(name) + ": is a folder; the file cannot be written");
-    }
+    if (name == nullptr) continue;
+    if (Status status = checkNotFolder(name); !status.ok()) return status;
   }
   return Status::success();
 }

@@ -5,6 +5,7 @@
 
 #include "base/four_char_code.h"
 #include "base/number_text.h"
+#include "base/put_literal.h"
 
 namespace mapjass {
 
@@ -23,15 +24,6 @@ const std::string_view kDoodadScriptPreamble =
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\n"
     "endfunction\n\n\n\n\n\n\n\n";
-
-namespace {
-
-char* put(char* p, std::string_view text) {
-  std::memcpy(p, text.data(), text.size());
-  return p + text.size();
-}
-
-}  // namespace
 
 std::string doodadWrapperHead(const std::string& functionName) {
   // The name is used as typed, up to a zero byte as "%s" would.

@@ -9,6 +9,7 @@
 #include "base/byte_reader.h"
 #include "base/number_text.h"
 #include "base/output_file.h"
+#include "base/put_literal.h"
 #include "terrain/terrain_files.h"
 
 namespace mapjass {
@@ -53,12 +54,6 @@ std::string pointPiece(int64_t index, int64_t count, const TerrainGrid& grid) {
          ")";
 }
 
-template <size_t N>
-char* put(char* p, const char (&text)[N]) {
-  std::memcpy(p, text, N - 1);
-  return p + N - 1;
-}
-
 // Position texts are short: they are copied in whole slots of kSlot bytes
 // (both buffers have that much room) rather than by their exact size.
 constexpr size_t kSlot = 32;
@@ -83,10 +78,7 @@ int32_t craterDepthOf(const TilePoint& point) {
 Status runTerrainJob(const RunOptions& options, std::FILE* console, const WarningSink& warn) {
   ByteReader in;
   if (Status opened = ByteReader::openFile(kTerrainFile, in); !opened.ok()) return opened;
-  if (isFolder(kTerrainScriptFile)) {
-    return Status::failure(std::string(kTerrainScriptFile) +
-                           ": is a folder; the file cannot be written");
-  }
+  if (Status name = checkNotFolder(kTerrainScriptFile); !name.ok()) return name;
   OutputFile script;
   if (Status created = script.open(kTerrainScriptFile, FileMode::kText); !created.ok()) {
     return created;
