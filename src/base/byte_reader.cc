@@ -16,8 +16,8 @@ constexpr size_t kFileBufferSize = 64 * 1024;
 ByteReader ByteReader::fromMemory(const uint8_t* data, size_t size, std::string name) {
   ByteReader reader;
   reader.name_ = std::move(name);
-  reader.data_ = data;
-  reader.available_ = size;
+  reader.window_ = reader.data_ = data;
+  reader.end_ = data + size;
   reader.size_ = size;
   return reader;
 }
@@ -45,7 +45,7 @@ Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
   }
   reader.size_ = static_cast<uint64_t>(info.st_size);
   reader.buffer_.resize(kFileBufferSize);
-  reader.data_ = reader.buffer_.data();
+  reader.window_ = reader.data_ = reader.end_ = reader.buffer_.data();
   return Status::success();
 }
 
@@ -59,21 +59,24 @@ std::string ByteReader::endMessage(uint64_t pieceStart, const std::string& piece
 }
 
 bool ByteReader::fill(size_t n) {
-  if (available_ >= n) return true;
+  size_t available = static_cast<size_t>(end_ - data_);
+  if (available >= n) return true;
   if (!file_ || readFailed_ || n > remaining()) return false;
   // Move what is left to the front, then top the buffer up.
-  std::memmove(buffer_.data(), data_, available_);
-  data_ = buffer_.data();
-  while (available_ < n) {
-    size_t want = std::min<uint64_t>(buffer_.size() - available_, remaining() - available_);
-    size_t got = std::fread(buffer_.data() + available_, 1, want, file_.get());
-    available_ += got;
+  windowOffset_ = offset();
+  std::memmove(buffer_.data(), data_, available);
+  window_ = data_ = buffer_.data();
+  while (available < n) {
+    size_t want = std::min<uint64_t>(buffer_.size() - available, remaining() - available);
+    size_t got = std::fread(buffer_.data() + available, 1, want, file_.get());
+    available += got;
+    end_ = data_ + available;
     if (got < want) {
       // The file shrank under us, or the device failed.
       readFailed_ = std::ferror(file_.get()) != 0;
       readErrno_ = errno;
-      size_ = offset_ + available_;
-      return available_ >= n;
+      size_ = windowOffset_ + available;
+      return available >= n;
     }
   }
   return true;

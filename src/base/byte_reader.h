@@ -31,18 +31,14 @@ class ByteReader {
   // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
   // when fewer than `n` are left or the file could not be read.
   const uint8_t* peek(size_t n) {
-    if (available_ >= n) return data_;
+    if (static_cast<size_t>(end_ - data_) >= n) return data_;
     return n <= kMaxPiece && fill(n) ? data_ : nullptr;
   }
 
   // As peek(), and consumes them.
   const uint8_t* take(size_t n) {
     const uint8_t* p = peek(n);
-    if (p != nullptr) {
-      data_ += n;
-      available_ -= n;
-      offset_ += n;
-    }
+    if (p != nullptr) data_ += n;
     return p;
   }
 
@@ -52,9 +48,9 @@ class ByteReader {
   // Consumes `n` bytes. False when fewer are left.
   bool skip(uint64_t n);
 
-  uint64_t offset() const { return offset_; }
+  uint64_t offset() const { return windowOffset_ + static_cast<uint64_t>(data_ - window_); }
   uint64_t size() const { return size_; }
-  uint64_t remaining() const { return size_ - offset_; }
+  uint64_t remaining() const { return size_ - offset(); }
 
   const std::string& name() const { return name_; }
 
@@ -72,9 +68,14 @@ class ByteReader {
   std::string name_;
   std::unique_ptr<std::FILE, FileCloser> file_;
   std::vector<uint8_t> buffer_;
-  const uint8_t* data_ = nullptr;  // the unconsumed bytes in memory
-  size_t available_ = 0;           // how many of them there are
-  uint64_t offset_ = 0;
+  // The bytes in memory run from window_ to end_; the first of them stands
+  // at windowOffset_ in the input, and data_ is the next one to hand out.
+  // Only the pointers move for each piece, as that happens for every
+  // record and every tile point.
+  const uint8_t* window_ = nullptr;
+  const uint8_t* data_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint64_t windowOffset_ = 0;
   uint64_t size_ = 0;
   // The system reported an error, as opposed to the data running out.
   bool readFailed_ = false;

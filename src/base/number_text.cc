@@ -74,8 +74,10 @@ bool sixDigitsFast(uint32_t biased, uint64_t m, SixDigits& out) {
   const ExponentStep& step = kExponentSteps[biased];
   int exponent = step.exponent + (m >= step.nextFrom ? 1 : 0);
   int k = 5 - exponent;
+  // Exponents beyond the table's range, and so every shift it could not
+  // take, are marked with a k below 0.
+  if (static_cast<unsigned>(k) > 12) return false;
   int shift = 150 - static_cast<int>(biased);  // -e
-  if (k < 0 || k > 12 || shift <= 0 || shift > 63) return false;
   // value * 10^k == numerator / 2^shift, exactly; m < 2^24 and 10^12 < 2^40.
   uint64_t numerator = m * kPow10[k];
   uint64_t whole = numerator >> shift;
@@ -104,20 +106,18 @@ SixDigits sixDigitsReference(float value) {
   return {digits, exponent};
 }
 
-constexpr char kTwoDigits[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 // The six digits as characters in the low six bytes of a word, first digit
-// lowest, so that one store puts them in memory in order. Built in a register:
-// three small stores followed by a wide load would stall.
+// lowest, so that one store puts them in memory in order. The three pairs of
+// digits sit in 16-bit lanes and are split into tens and ones in all lanes
+// at once: v * 103 >> 10 is v / 10 for every v below 100.
 uint64_t digitWord(uint32_t d) {
-  auto pair = [](uint32_t n) {
-    return static_cast<uint64_t>(static_cast<uint8_t>(kTwoDigits[2 * n])) |
-           static_cast<uint64_t>(static_cast<uint8_t>(kTwoDigits[2 * n + 1])) << 8;
-  };
-  return pair(d / 10000) | pair(d / 100 % 100) << 16 | pair(d % 100) << 32;
+  uint32_t high = d / 10000;
+  uint32_t rest = d - high * 10000;
+  uint32_t middle = rest / 100;
+  uint64_t pairs = high | uint64_t{middle} << 16 | uint64_t{rest - middle * 100} << 32;
+  uint64_t tens = (pairs * 103 >> 10) & 0x0000000F000F000Full;
+  uint64_t ones = pairs - tens * 10;
+  return (tens | ones << 8) + 0x303030303030ull;
 }
 
 // Stores the eight bytes of `word`, lowest first, whatever the host's order.
@@ -129,17 +129,34 @@ void storeWord(char* p, uint64_t word) {
   }
 }
 
+// Writes `value`, below 10^6, in decimal without leading zeros. Stores up
+// to eight bytes; the count says how many of them are the text.
+size_t putDigits(char* p, uint32_t value) {
+  if (value < 100) {
+    // Life and variation, on every line: both bytes are written and the
+    // count picks.
+    uint32_t tens = value * 103 >> 10;
+    p[0] = static_cast<char>('0' + (value >= 10 ? tens : value));
+    p[1] = static_cast<char>('0' + value - tens * 10);
+    return value >= 10 ? 2 : 1;
+  }
+  size_t count = 3 + (value >= 1000) + (value >= 10000) + (value >= 100000);
+  storeWord(p, digitWord(value) >> (8 * (6 - count)));
+  return count;
+}
+
 // Writes the six digits the way %.6g would without its exponent form. The
 // stores are of fixed size so that they compile to plain moves; they may
 // write a few bytes past the text, which kMaxFloatG6Size leaves room for.
-size_t layOut(char* out, bool negative, SixDigits six) {
+inline size_t layOut(char* out, bool negative, SixDigits six) {
   char* p = out;
   *p = '-';
   p += negative ? 1 : 0;
   uint64_t word = digitWord(six.digits);
-  // Trailing zeros are the high digit bytes that equal '0'.
+  // Trailing zeros are the high digit bytes that equal '0'. The first digit
+  // is never 0, so `nonZero` never is.
   uint64_t nonZero = (word ^ 0x303030303030ull) << 16;
-  int count = 6 - std::min(std::countl_zero(nonZero) / 8, 5);
+  int count = 6 - std::countl_zero(nonZero) / 8;
   int exponent = six.exponent;
   if (exponent >= 0 && exponent < 6) {
     // Whether a fraction follows is as good as random, so both are written
@@ -180,26 +197,38 @@ size_t formatZero(char* out, bool negative) {
   return static_cast<size_t>(p - out);
 }
 
+// Zero, subnormals and magnitudes beyond the fast path. Kept apart so that
+// the fast path needs no registers saved around a call.
+[[gnu::noinline]] size_t formatFloatG6Slowly(char* out, float value) {
+  if (!std::isfinite(value)) return formatZero(out, false);  // callers pass finite values only
+  bool negative = std::signbit(value);
+  if (value == 0) return formatZero(out, negative);
+  return layOut(out, negative, sixDigitsReference(negative ? -value : value));
+}
+
 }  // namespace
 
 size_t formatFloatG6(char* out, float value) {
   uint32_t bits = std::bit_cast<uint32_t>(value);
   bool negative = (bits >> 31) != 0;
   uint32_t biased = (bits >> 23) & 0xFF;
-  uint32_t fraction = bits & 0x7FFFFF;
-  if (biased == 0 && fraction == 0) return formatZero(out, negative);
-  if (biased == 0xFF) return formatZero(out, false);  // callers pass finite values only
+  uint32_t mantissa = (bits & 0x7FFFFF) | 0x800000u;
+  // Whole numbers below 10^6, which maps use a lot, are their own digits.
+  uint32_t shift = 150 - biased;  // value = mantissa / 2^shift
+  if (shift - 1 < 23 && (mantissa & ((1u << shift) - 1)) == 0 && (mantissa >> shift) < 1000000) {
+    out[0] = '-';
+    size_t sign = negative ? 1 : 0;
+    return sign + putDigits(out + sign, mantissa >> shift);
+  }
   SixDigits six;
-  if (biased == 0 || !sixDigitsFast(biased, fraction | 0x800000u, six)) {
-    six = sixDigitsReference(negative ? -value : value);
+  if (biased == 0 || biased == 0xFF || !sixDigitsFast(biased, mantissa, six)) {
+    return formatFloatG6Slowly(out, value);
   }
   return layOut(out, negative, six);
 }
 
 size_t formatFloatG6Reference(char* out, float value) {
-  bool negative = std::signbit(value);
-  if (value == 0) return formatZero(out, negative);
-  return layOut(out, negative, sixDigitsReference(negative ? -value : value));
+  return formatFloatG6Slowly(out, value);
 }
 
 size_t formatFixed2(char* out, double value) {
@@ -208,11 +237,14 @@ size_t formatFixed2(char* out, double value) {
 }
 
 size_t formatInt(char* out, int64_t value) {
+  char* p = out;
+  *p = '-';
+  p += value < 0 ? 1 : 0;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  if (magnitude < 1000000)
+    return static_cast<size_t>(p - out) + putDigits(p, static_cast<uint32_t>(magnitude));
   // Digits go straight to their place, right to left, once their number is
   // known: no copy of a variable length, which would cost a library call.
-  char* p = out;
-  if (value < 0) *p++ = '-';
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   int digits = 1;
   while (digits < 20 && magnitude >= kPow10[digits]) ++digits;
   for (int i = digits - 1; i >= 0; --i) {

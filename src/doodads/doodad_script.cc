@@ -34,22 +34,32 @@ std::string_view doodadScriptTail(bool wrapInFunction) {
   return wrapInFunction ? "call RF()\nendfunction" : "call RF()";
 }
 
+namespace {
+
+// ", " and the number, or 0 where the value is not finite.
+char* putReal(char* p, float value, bool finite) {
+  p = put(p, ", ");
+  return p + formatFloatG6(p, finite ? value : 0.0f);
+}
+
+}  // namespace
+
 size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFinite) {
   char* p = put(out, "call CD( '");
-  size_t idSize = fourCharCodeLength(record.typeId);
-  std::memcpy(p, record.typeId, idSize);
-  p = put(p + idSize, "'");
-  const float values[5] = {record.x, record.y, record.z, record.angle, record.scaleZ};
+  std::memcpy(p, record.typeId, 4);
+  p = put(p + fourCharCodeLength(record.typeId), "'");
+  // JASS has no NaN or infinity: such a value is written as 0, and its bit
+  // is set in `nonFinite`. Each field is read as it was stored: copying
+  // them into an array first costs more than their text.
+  bool finite[5] = {std::isfinite(record.x), std::isfinite(record.y), std::isfinite(record.z),
+                    std::isfinite(record.angle), std::isfinite(record.scaleZ)};
   nonFinite = 0;
-  for (int i = 0; i < 5; ++i) {
-    p = put(p, ", ");
-    float value = values[i];
-    if (!std::isfinite(value)) {
-      nonFinite |= 1u << i;
-      value = 0;
-    }
-    p += formatFloatG6(p, value);
-  }
+  for (int i = 0; i < 5; ++i) nonFinite |= finite[i] ? 0 : 1u << i;
+  p = putReal(p, record.x, finite[0]);
+  p = putReal(p, record.y, finite[1]);
+  p = putReal(p, record.z, finite[2]);
+  p = putReal(p, record.angle, finite[3]);
+  p = putReal(p, record.scaleZ, finite[4]);
   p = put(p, ", ");
   p += formatInt(p, record.variation);
   p = put(p, " )\n");
