@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/number_text.h"
+#include "doodads/doodad_script.h"
 #include "map_writer.h"
 #include "test_support.h"
 
@@ -49,7 +51,7 @@ TEST(DoodadJob, WritesTheWorkedExample) {
   TempFolder folder;
   writeFile("war3map.doo",
             testing::doodadFileBytes({.signature = "SIGN", .doodads = {workedExampleDoodad()}}));
-  const std::string body = "call CD( 'OBJ1', 512.346, -256.5, 0, 4.71239, 1.25, 2 )\ncall SL(50)\n";
+  const std::string body = "call CD( 'OBJ1', 512.346, -256.5, 0, 270, 1.25, 2 )\ncall SL(50)\n";
   testing::JobRun run = runJob(doodadOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_EQ(run.report, "\nFILE: SIGNo\nVersion: 8.11\nnumber:1\n\n\n\n\n");
@@ -67,6 +69,37 @@ TEST(DoodadJob, WritesTheWorkedExample) {
   ASSERT_TRUE(runJob(wrapped).status.ok());
   EXPECT_EQ(readFile("war3map.doo.j"), kPreamble + "function  takes nothing returns nothing\n" +
                                            body + "call RF()\nendfunction");
+}
+
+// The file keeps radians; the script passes degrees, as the game takes them.
+TEST(DoodadJob, FacingInDegrees) {
+  struct Case {
+    float radians;
+    const char* text;  // nullptr: not representable, written as 0
+  };
+  const Case cases[] = {
+      {4.712389f, "270"},
+      {1.5707964f, "90"},
+      {0.017453292f, "1"},
+      {6.2831855f, "360"},
+      {-0.7853982f, "-45"},
+      {0.0f, "0"},
+      {-0.0f, "-0"},
+      {0.5f, "28.6479"},
+      {1e-9f, "0.0000000572958"},
+      {5.9e36f, "338045000000000000000000000000000000000.0"},
+      {1e37f, nullptr},
+      {-1e37f, nullptr},
+      {NAN, nullptr},
+      {INFINITY, nullptr},
+  };
+  for (const Case& c : cases) {
+    bool representable;
+    float degrees = facingInDegrees(c.radians, representable);
+    EXPECT_EQ(representable, c.text != nullptr) << c.radians;
+    char text[kMaxFloatG6Size];
+    EXPECT_EQ(std::string(text, formatFloatG6(text, degrees)), c.text ? c.text : "0") << c.radians;
+  }
 }
 
 TEST(DoodadJob, LifeTypeIdsAndOddNumbers) {
@@ -213,7 +246,8 @@ TEST(DoodadJob, ManyRecordsInFileOrder) {
     }
     char line[256];
     std::snprintf(line, sizeof line, "call CD( 'LTlt', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
-                  double{d.x}, std::isfinite(d.y) ? double{d.y} : 0.0, double{d.z}, double{d.angle},
+                  double{d.x}, std::isfinite(d.y) ? double{d.y} : 0.0, double{d.z},
+                  double{static_cast<float>(double{d.angle} * 180 / 3.141592653589793)},
                   double{d.scaleZ}, d.variation);
     expected += line;
     if (d.life < 100) expected += "call SL(" + std::to_string(d.life) + ")\n";

@@ -58,7 +58,7 @@ TEST(Program, RunsBothJobs) {
             "call TerrainDeformCrater(-1536.00, -2048.00, 128, 100.00, 1, true)\n"
             "call SetTerrainType(-1536.00, -2048.00, 'Ldrt', -1, 1, 1)\n");
   EXPECT_NE(files["war3map.doo.j"].find(
-                "\n\n\n\n\n\n\n\ncall CD( 'OBJ1', 512.346, -256.5, 0, 4.71239, 1.25, 2 )\n"
+                "\n\n\n\n\n\n\n\ncall CD( 'OBJ1', 512.346, -256.5, 0, 270, 1.25, 2 )\n"
                 "call SL(50)\ncall RF()"),
             std::string::npos);
 }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <numbers>
 
 #include "base/four_char_code.h"
 #include "base/number_text.h"
@@ -34,6 +36,13 @@ std::string_view doodadScriptTail(bool wrapInFunction) {
   return wrapInFunction ? "call RF()\nendfunction" : "call RF()";
 }
 
+float facingInDegrees(float angle, bool& representable) {
+  double degrees = static_cast<double>(angle) * 180.0 / std::numbers::pi;
+  // Also false for NaN, and before a cast that would overflow.
+  representable = std::fabs(degrees) <= std::numeric_limits<float>::max();
+  return representable ? static_cast<float>(degrees) : 0.0f;
+}
+
 namespace {
 
 // ", " and the number, or 0 where the value is not finite.
@@ -48,17 +57,19 @@ size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFin
   char* p = put(out, "call CD( '");
   std::memcpy(p, record.typeId, 4);
   p = put(p + fourCharCodeLength(record.typeId), "'");
+  bool facingFinite;
+  float facing = facingInDegrees(record.angle, facingFinite);
   // JASS has no NaN or infinity: such a value is written as 0, and its bit
   // is set in `nonFinite`. Each field is read as it was stored: copying
   // them into an array first costs more than their text.
   bool finite[5] = {std::isfinite(record.x), std::isfinite(record.y), std::isfinite(record.z),
-                    std::isfinite(record.angle), std::isfinite(record.scaleZ)};
+                    facingFinite, std::isfinite(record.scaleZ)};
   nonFinite = 0;
   for (int i = 0; i < 5; ++i) nonFinite |= finite[i] ? 0 : 1u << i;
   p = putReal(p, record.x, finite[0]);
   p = putReal(p, record.y, finite[1]);
   p = putReal(p, record.z, finite[2]);
-  p = putReal(p, record.angle, finite[3]);
+  p = putReal(p, facing, finite[3]);
   p = putReal(p, record.scaleZ, finite[4]);
   p = put(p, ", ");
   p += formatInt(p, record.variation);

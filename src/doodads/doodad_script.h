@@ -23,6 +23,11 @@ inline constexpr const char* kCdFloatFieldNames[5] = {"x", "y", "z", "angle", "s
 std::string doodadWrapperHead(const std::string& functionName);
 std::string_view doodadScriptTail(bool wrapInFunction);
 
+// The facing in degrees, as the game's destructable natives take it; the
+// file keeps radians. A result beyond the range of float32, or NaN, comes
+// back as 0 with `representable` false.
+float facingInDegrees(float angle, bool& representable);
+
 // Writes the record's CD line, and its SL line when life is below 100, into
 // `out`. JASS has no NaN or infinity: such a float is written as 0, and bit i
 // of `nonFinite` is set for field kCdFloatFieldNames[i].
