@@ -258,6 +258,10 @@ TEST(DoodadJob, ManyRecordsInFileOrder) {
   testing::JobRun run = runJob(doodadOptions());
   ASSERT_TRUE(run.status.ok()) << run.status.error;
   EXPECT_TRUE(readFile("war3map.doo.j") == expected + "call RF()");
+  warnings.push_back(
+      "war3map.doo.j: about 552072 operations in one game thread, more than the 150000 the tool "
+      "plans with, so the game may stop before the last doodad; answer 1 to the function "
+      "question and the tool splits the list across threads");
   EXPECT_EQ(run.warnings, warnings);
 
   // Cut inside a later batch, while the other thread is at work.
@@ -266,6 +270,99 @@ TEST(DoodadJob, ManyRecordsInFileOrder) {
   EXPECT_EQ(runJob(doodadOptions()).status.error,
             "war3map.doo: file ends inside record 6001 of 9001 (offset 300036)");
   EXPECT_EQ(readFile("war3map.doo.j"), "earlier");
+}
+
+// A wrapped list longer than one game thread runs is split into functions
+// of 2,000 records; each SL line stays with its own CD line.
+TEST(DoodadJob, LongWrappedListsAreSplitAcrossThreads) {
+  TempFolder folder;
+  auto lineOf = [](int i) {
+    std::string line = "call CD( 'LTlt', " + std::to_string(i) + ", 0, 0, 0, 1, 0 )\n";
+    return i % 1000 == 999 ? line + "call SL(50)\n" : line;
+  };
+  for (int count : {2000, 2001, 4000, 4001}) {
+    SCOPED_TRACE(count);
+    TestDoodadFile file;
+    for (int i = 0; i < count; ++i) {
+      TestDoodad d;
+      d.x = static_cast<float>(i);
+      d.life = i % 1000 == 999 ? 50 : 100;
+      file.doodads.push_back(d);
+    }
+    writeFile("war3map.doo", testing::doodadFileBytes(file));
+    RunOptions options = doodadOptions();
+    options.wrapInFunction = true;
+    options.functionName = std::string("Place\0ignored", 13);
+    testing::JobRun run = runJob(options);
+    ASSERT_TRUE(run.status.ok()) << run.status.error;
+    EXPECT_TRUE(run.warnings.empty());
+    std::string expected = kPreamble;
+    if (count <= 2000) {
+      expected += "function Place takes nothing returns nothing\n";
+      for (int i = 0; i < count; ++i) expected += lineOf(i);
+    } else {
+      int parts = (count + 1999) / 2000;
+      for (int part = 1; part <= parts; ++part) {
+        expected += "function Place_" + std::to_string(part) + " takes nothing returns nothing\n";
+        for (int i = (part - 1) * 2000; i < std::min(count, part * 2000); ++i) {
+          expected += lineOf(i);
+        }
+        expected += "endfunction\n";
+      }
+      expected += "function Place takes nothing returns nothing\n";
+      for (int part = 1; part <= parts; ++part) {
+        expected += "call ExecuteFunc(\"Place_" + std::to_string(part) + "\")\n";
+      }
+    }
+    EXPECT_EQ(readFile("war3map.doo.j"), expected + "call RF()\nendfunction");
+  }
+  // Cut off inside the second function: nothing of it is written.
+  Bytes whole = testing::doodadFileBytes(TestDoodadFile{.doodads = std::vector<TestDoodad>(2500)});
+  writeFile("war3map.doo", Bytes(whole.begin(), whole.begin() + 16 + 50 * 2100 + 7));
+  writeFile("war3map.doo.j", "earlier");
+  RunOptions options = doodadOptions();
+  options.wrapInFunction = true;
+  EXPECT_EQ(runJob(options).status.error,
+            "war3map.doo: file ends inside record 2101 of 2500 (offset 105023)");
+  EXPECT_EQ(readFile("war3map.doo.j"), "earlier");
+}
+
+// The game stops a thread after about 300,000 operations, so an unwrapped
+// list that would cost more than half of that is written with a warning.
+TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
+  TempFolder folder;
+  struct Case {
+    int cdOnly;
+    int withSl;
+    bool wrapped;
+    const char* operations;  // in the warning; nullptr: no warning
+  };
+  const Case cases[] = {
+      {3750, 0, false, nullptr},   // 150,000: the budget itself
+      {3749, 1, false, "150032"},  // 149,960 + 72
+      {2083, 0, false, nullptr},   // 83,320
+      {0, 2084, false, "150048"},  // 72 each
+      {0, 2083, false, nullptr},   // 149,976
+      {3751, 0, true, nullptr},    // split instead
+  };
+  for (const Case& c : cases) {
+    TestDoodadFile file;
+    file.doodads.resize(static_cast<size_t>(c.cdOnly + c.withSl));
+    for (int i = 0; i < c.withSl; ++i) file.doodads[static_cast<size_t>(i)].life = 10;
+    writeFile("war3map.doo", testing::doodadFileBytes(file));
+    RunOptions options = doodadOptions();
+    options.wrapInFunction = c.wrapped;
+    testing::JobRun run = runJob(options);
+    ASSERT_TRUE(run.status.ok());
+    std::vector<std::string> expected;
+    if (c.operations != nullptr) {
+      expected.push_back(std::string("war3map.doo.j: about ") + c.operations +
+                         " operations in one game thread, more than the 150000 the tool plans "
+                         "with, so the game may stop before the last doodad; answer 1 to the "
+                         "function question and the tool splits the list across threads");
+    }
+    EXPECT_EQ(run.warnings, expected) << c.cdOnly << " + " << c.withSl;
+  }
 }
 
 TEST(DoodadJob, MissingInputTouchesNothing) {

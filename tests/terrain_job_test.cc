@@ -126,6 +126,37 @@ TEST(TerrainJob, PointsWithoutATilesetGetNoTextureLine) {
   }
 }
 
+// 16 operations a line: more than 9,375 lines cannot run in one thread.
+TEST(TerrainJob, WarnsWhereTheScriptIsTooLongForOneThread) {
+  TempFolder folder;
+  struct Case {
+    int32_t pointsX, pointsY;
+    int16_t height;  // 8192: no height line
+    bool texturesOnly;
+    std::vector<std::string> warnings;
+  };
+  const std::string tail =
+      " operations in one game thread, more than the 150000 the tool plans with, so the game may "
+      "stop before the last line; the README's section \"Large maps and the game's limits\" "
+      "shows how to split them";
+  const Case cases[] = {
+      {9375, 1, 8192, false, {}},
+      {9376, 1, 8192, false, {"war3map.w3e.j: 9376 lines, about 150016" + tail}},
+      {4688, 1, 8000, false, {"war3map.w3e.j: 9376 lines, about 150016" + tail}},
+      {4687, 2, 8000, true, {}},
+      {4688, 2, 8000, true, {"war3map.w3e.j: 9376 lines, about 150016" + tail}},
+  };
+  for (const Case& c : cases) {
+    TestTerrainFile file{.pointsX = c.pointsX, .pointsY = c.pointsY};
+    file.points.assign(static_cast<size_t>(c.pointsX * c.pointsY),
+                       TestTilePoint{.groundHeight = c.height});
+    writeFile("war3map.w3e", testing::terrainFileBytes(file));
+    testing::JobRun run = runJob(terrainOptions(c.texturesOnly));
+    ASSERT_TRUE(run.status.ok());
+    EXPECT_EQ(run.warnings, c.warnings) << c.pointsX << " x " << c.pointsY;
+  }
+}
+
 TEST(TerrainJob, NoPointsForZeroOrNegativeSides) {
   TempFolder folder;
   for (auto [x, y] :

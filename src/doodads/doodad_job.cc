@@ -1,5 +1,6 @@
 #include "doodads/doodad_job.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/byte_reader.h"
@@ -58,11 +59,15 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
   std::fflush(console);
 
   script.write(kDoodadScriptPreamble);
-  if (options.wrapInFunction) script.write(doodadWrapperHead(options.functionName));
+  DoodadFunctions functions =
+      doodadFunctionsOf(options.functionName, options.wrapInFunction, header.doodadCount);
+  script.write(functions.head());
 
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
   DoodadRecord record;
+  int64_t slLines = 0;
   for (int32_t i = 0; i < header.doodadCount; ++i) {
+    if (functions.opensPart(i)) script.write(functions.partHead(i));
     uint64_t start = in.offset();
     if (!readDoodadRecord(in, format, record)) {
       return Status::failure(in.endMessage(start, recordPiece(i, header.doodadCount)));
@@ -71,14 +76,16 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
     char* lines = script.reserve(kMaxDoodadLinesSize);
     unsigned nonFinite = 0;
     script.advance(formatDoodadLines(lines, record, nonFinite));
+    slLines += record.life < 100 ? 1 : 0;
     for (int field = 0; nonFinite != 0; ++field, nonFinite >>= 1) {
       if ((nonFinite & 1) != 0) {
         warn(std::string(kDoodadFile) + ": " + recordPiece(i, header.doodadCount) + ": " +
              kCdFloatFieldNames[field] + " is not a finite number; 0 written instead");
       }
     }
+    if (functions.closesPart(i, header.doodadCount)) script.write(DoodadFunctions::kPartEnd);
   }
-  script.write(doodadScriptTail(options.wrapInFunction));
+  script.write(functions.tail());
 
   // Both outputs are finished before either replaces its earlier version, so
   // a full disk leaves both as they were.
@@ -87,7 +94,19 @@ Status runDoodadJob(const RunOptions& options, std::FILE* console, const Warning
     if (Status finished = closeConvertedDoodadFile(converted); !finished.ok()) return finished;
   }
   if (Status committed = script.commit(); !committed.ok()) return committed;
-  if (options.convertDoodadVersion) return converted.commit();
+  if (options.convertDoodadVersion) {
+    if (Status committed = converted.commit(); !committed.ok()) return committed;
+  }
+  // A list that is not wrapped cannot be split: the user pastes it into a
+  // function of their own, which the game would stop before its end.
+  int64_t operations =
+      int64_t{std::max(header.doodadCount, 0)} * kCdLineOperations + slLines * kSlLineOperations;
+  if (!options.wrapInFunction && operations > kThreadOperationBudget) {
+    warn(std::string(kDoodadScriptFile) + ": about " + std::to_string(operations) +
+         " operations in one game thread, more than the " + std::to_string(kThreadOperationBudget) +
+         " the tool plans with, so the game may stop before the last doodad; answer 1 to the "
+         "function question and the tool splits the list across threads");
+  }
   return Status::success();
 }
 

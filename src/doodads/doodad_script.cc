@@ -27,13 +27,35 @@ const std::string_view kDoodadScriptPreamble =
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\n"
     "endfunction\n\n\n\n\n\n\n\n";
 
-std::string doodadWrapperHead(const std::string& functionName) {
-  // The name is used as typed, up to a zero byte as "%s" would.
-  return "function " + std::string(functionName.c_str()) + " takes nothing returns nothing\n";
+DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
+                                  int32_t doodadCount) {
+  DoodadFunctions functions{wrapInFunction, functionName.c_str()};
+  if (wrapInFunction && doodadCount > kRecordsPerFunction) {
+    functions.parts = (doodadCount - 1) / kRecordsPerFunction + 1;
+  }
+  return functions;
 }
 
-std::string_view doodadScriptTail(bool wrapInFunction) {
-  return wrapInFunction ? "call RF()\nendfunction" : "call RF()";
+std::string DoodadFunctions::head() const {
+  if (!wrapped || parts > 0) return "";
+  return "function " + name + " takes nothing returns nothing\n";
+}
+
+std::string DoodadFunctions::partHead(int32_t index) const {
+  return "function " + name + "_" + std::to_string(index / kRecordsPerFunction + 1) +
+         " takes nothing returns nothing\n";
+}
+
+std::string DoodadFunctions::tail() const {
+  if (!wrapped) return "call RF()";
+  std::string tail;
+  if (parts > 0) {
+    tail = "function " + name + " takes nothing returns nothing\n";
+    for (int32_t part = 1; part <= parts; ++part) {
+      tail += "call ExecuteFunc(\"" + name + "_" + std::to_string(part) + "\")\n";
+    }
+  }
+  return tail + "call RF()\nendfunction";
 }
 
 float facingInDegrees(float angle, bool& representable) {

@@ -1,6 +1,6 @@
-// The text of "war3map.doo.j": three helper functions, an optional wrapper
-// head, a CD line per record (and an SL line when its life is below 100),
-// and the closing call.
+// The text of "war3map.doo.j": three helper functions, then a CD line per
+// record (and an SL line when its life is below 100) and the closing call,
+// standing alone or wrapped in functions.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/game_limits.h"
 #include "doodads/doodad_format.h"
 
 namespace mapjass {
@@ -20,8 +21,35 @@ inline constexpr size_t kMaxDoodadLinesSize = 512;
 // The fields of the CD line, in order, for warnings about them.
 inline constexpr const char* kCdFloatFieldNames[5] = {"x", "y", "z", "angle", "scaleZ"};
 
-std::string doodadWrapperHead(const std::string& functionName);
-std::string_view doodadScriptTail(bool wrapInFunction);
+// Where the records' lines stand. Without a wrapper they stand alone; with
+// one, in the function the user named. When that function would run more
+// records than one game thread can (kRecordsPerFunction), the lines go into
+// functions NAME_1, NAME_2, ... of kRecordsPerFunction records each, and
+// NAME starts them one after another with ExecuteFunc, each in a fresh
+// thread.
+struct DoodadFunctions {
+  bool wrapped = false;
+  std::string name;   // as typed, up to a zero byte, as "%s" would print it
+  int32_t parts = 0;  // functions the lines are split into; 0 when not split
+
+  // What comes after the preamble, before the first record.
+  std::string head() const;
+  // Whether record `index` (counted from 0) opens or closes one of the
+  // functions the lines are split into.
+  bool opensPart(int32_t index) const { return parts > 0 && index % kRecordsPerFunction == 0; }
+  bool closesPart(int32_t index, int32_t count) const {
+    return parts > 0 && (index + 1 == count || (index + 1) % kRecordsPerFunction == 0);
+  }
+  // The head of the function that record `index` opens, and the end of one.
+  std::string partHead(int32_t index) const;
+  static constexpr std::string_view kPartEnd = "endfunction\n";
+  // What comes after the last record: the call of RF and, when wrapped,
+  // the named function's end. No line end follows.
+  std::string tail() const;
+};
+
+DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
+                                  int32_t doodadCount);
 
 // The facing in degrees, as the game's destructable natives take it; the
 // file keeps radians. A result beyond the range of float32, or NaN, comes

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/byte_reader.h"
+#include "base/game_limits.h"
 #include "base/number_text.h"
 #include "base/output_file.h"
 #include "base/put_literal.h"
@@ -124,6 +125,7 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
   }
 
   int64_t missingTilesets = 0;
+  int64_t lines = 0;
   TilePoint point;
   char yText[kMaxFixed2Size + kSlot] = {};  // ", y" of the current row
   size_t ySize = 0;
@@ -160,6 +162,7 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
         p = put(p, ", 128, ");
         p += formatInt(p, depth);
         p = put(p, ".00, 1, true)\n");
+        ++lines;
       }
     }
     const TextureChoice& choice = choices[groundTextureIndexOf(point, format)];
@@ -170,6 +173,7 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
       p = put(p, ", '");
       std::memcpy(p, choice.id, 4);
       p = put(p + 4, "', -1, 1, 1)\n");
+      ++lines;
     }
     script.advance(static_cast<size_t>(p - line));
 
@@ -183,6 +187,15 @@ Status runTerrainJob(const RunOptions& options, std::FILE* console, const Warnin
     warn(in.name() + ": " + std::to_string(missingTilesets) +
          " tile points name no ground tileset (a texture index past the list, or an empty "
          "slot); they got no texture line");
+  }
+  // The lines stand alone: only the user, who puts them into functions,
+  // can split them across threads.
+  if (int64_t operations = lines * kTerrainLineOperations; operations > kThreadOperationBudget) {
+    warn(std::string(kTerrainScriptFile) + ": " + std::to_string(lines) + " lines, about " +
+         std::to_string(operations) + " operations in one game thread, more than the " +
+         std::to_string(kThreadOperationBudget) +
+         " the tool plans with, so the game may stop before the last line; the README's "
+         "section \"Large maps and the game's limits\" shows how to split them");
   }
   return Status::success();
 }
