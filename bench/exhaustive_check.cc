@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "base/number_text.h"
+#include "base/script_text.h"
 
 namespace {
 

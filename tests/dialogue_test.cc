@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "test_support.h"
@@ -10,116 +11,71 @@
 namespace mapjass {
 namespace {
 
-constexpr char Q1[] = "\nConvert war3map.doo to JASS?  1-yes 0-no:";
-constexpr char Q2[] = "\nConvert war3map.doo to old version?  1-yes 0-no:";
-constexpr char Q3[] = "\nCreate \"function ... list ... endfunction\"?  1-yes 0-no:";
-constexpr char Q4[] = "\nFuncName: ";
-constexpr char Q5[] = "\nCreate empty war3map.doo?   1-yes 0-no:";
-constexpr char EXTRA[] = "\n1 3";
-constexpr char Q6[] = "\nCreate backup war3map.doo?   1-yes 0-no:";
-constexpr char Q7[] = "\nConvert war3map.w3e to JASS?  1-yes 0-no:";
-constexpr char Q8[] = "\nOnly textures?  1-yes 0-no:";
-constexpr char Q9[] = "\nEnable filter?  1-yes 0-no:";
-constexpr char Q10[] = "\nEnter filter(example:Ldrt):";
+using namespace testing;
 
-struct Outcome {
-  RunOptions options;
-  std::string output;
-  std::string leftOver;
-};
-
-Outcome ask(const std::string& input) {
-  std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")
-                                : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
-  Outcome outcome;
-  outcome.output = testing::consoleOutput([&](std::FILE* out) {
-    Dialogue dialogue{in, out};
-    outcome.options = collectRunOptions(dialogue);
-  });
-  int c;
-  while ((c = std::getc(in)) != EOF) outcome.leftOver.push_back(static_cast<char>(c));
-  std::fclose(in);
-  return outcome;
+// The answers as one line: the flags as 0 or 1 in question order, the two
+// words in brackets.
+std::string describe(const RunOptions& o) {
+  std::string flags;
+  for (bool flag :
+       {o.convertDoodads, o.convertDoodadVersion, o.wrapInFunction, o.createEmptyDoodadFile,
+        o.backupDoodadFile, o.convertTerrain, o.texturesOnly, o.filterEnabled}) {
+    flags += flag ? '1' : '0';
+  }
+  return flags + " [" + o.functionName + "] [" + o.filterTexture + "]";
 }
 
-RunOptions doodadsOnly() {
+// What the questions made of `input`: the answers, the prompts (by number)
+// and what they left in the input.
+std::string ask(const std::string& input) {
+  std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")
+                                : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
   RunOptions options;
-  options.convertDoodads = true;
-  return options;
+  std::string output = consoleOutput([&](std::FILE* out) {
+    Dialogue dialogue{in, out};
+    options = collectRunOptions(dialogue);
+  });
+  std::string rest;
+  for (int c; (c = std::getc(in)) != EOF;) rest.push_back(static_cast<char>(c));
+  std::fclose(in);
+  const char* prompts[] = {kQ1, kQ2, kQ3, kQ4, kQ5, kQ6, kQ7, kQ8, kQ9, kQ10};
+  std::string asked;
+  for (size_t at = 0; at < output.size();) {
+    int number = 0;
+    while (number < 10 && output.compare(at, std::strlen(prompts[number]), prompts[number]) != 0) {
+      ++number;
+    }
+    if (number == 10) return "unexpected output: " + output.substr(at);
+    asked += std::to_string(number + 1) + " ";
+    at += std::strlen(prompts[number]);
+  }
+  return describe(options) + " asked " + asked + "left [" + rest + "]";
 }
 
 TEST(Dialogue, AsksWhatTheAnswersCallFor) {
-  const std::string doodadQuestions = std::string(Q1) + Q2 + Q3 + Q5 + EXTRA + Q6 + Q7;
-  RunOptions all;
-  all.convertDoodads = all.convertDoodadVersion = all.wrapInFunction = true;
-  all.functionName = "Init";
-  all.createEmptyDoodadFile = all.backupDoodadFile = true;
-  all.convertTerrain = all.texturesOnly = all.filterEnabled = true;
-  all.filterTexture = "Ldrt";
-  RunOptions initOnly = doodadsOnly();
-  initOnly.wrapInFunction = true;
-  initOnly.functionName = "Init";
-  RunOptions wrapNoName = doodadsOnly();
-  wrapNoName.wrapInFunction = true;
-  RunOptions terrainOnly;
-  terrainOnly.convertTerrain = true;
-  RunOptions texturesOnly = terrainOnly;
-  texturesOnly.texturesOnly = true;
-
-  struct Case {
-    const char* name;
-    std::string input;
-    RunOptions options;
-    std::string output;
+  const std::pair<std::string, std::string> cases[] = {
+      {"0 0", "00000000 [] [] asked 1 7 left []"},
+      {"", "00000000 [] [] asked 1 7 left []"},
+      {"y 1", "00000000 [] [] asked 1 7 left [y 1]"},  // a failed answer takes nothing
+      {"2 1", "00000000 [] [] asked 1 7 left [ 1]"},
+      {"-1 1", "00000000 [] [] asked 1 7 left [ 1]"},
+      {"+ 1", "00000000 [] [] asked 1 7 left [ 1]"},
+      {"4294967297 1", "00000000 [] [] asked 1 7 left [ 1]"},  // no wrap-around to 1
+      {"1 0 0 0 0 0x", "10000000 [] [] asked 1 2 3 5 6 7 left [x]"},
+      {"1 x 1 1 1 1", "10000000 [] [] asked 1 2 3 5 6 7 left [x 1 1 1 1]"},
+      {"1abc 1", "10000000 [] [] asked 1 2 3 5 6 7 left [abc 1]"},
+      {"01 +1 -0 00 0 0\n", "11000000 [] [] asked 1 2 3 5 6 7 left [\n]"},
+      {"\n 1\t\r\n1\v0\f1\r1\n1 0", "11011100 [] [] asked 1 2 3 5 6 7 8 left []"},
+      {"1 0 1 Init Doodads 1 1 1", "10100000 [Init] [] asked 1 2 3 4 5 6 7 left [Doodads 1 1 1]"},
+      {"1 0 1", "10100000 [] [] asked 1 2 3 4 5 6 7 left []"},
+      {"0 1 0 1", "00000100 [] [] asked 1 7 8 left [ 1]"},
+      {"0 1 1 0", "00000110 [] [] asked 1 7 8 9 left []"},
+      {"1 1 1 Init 1 1 1 1 1 lDRT\xff",
+       "11111111 [Init] [lDRT\xff] asked 1 2 3 4 5 6 7 8 9 10 left []"},
+      {"1 0 1 " + std::string(200'000, 'N') + " 0",
+       "10100000 [" + std::string(200'000, 'N') + "] [] asked 1 2 3 4 5 6 7 left []"},
   };
-  const Case cases[] = {
-      {"no jobs", "0 0", {}, std::string(Q1) + Q7},
-      {"empty input", "", {}, std::string(Q1) + Q7},
-      {"doodads, all no", "1 0 0 0 0 0", doodadsOnly(), doodadQuestions},
-      {"letter fails", "y 1", {}, std::string(Q1) + Q7},
-      {"two fails", "2 1", {}, std::string(Q1) + Q7},
-      {"failure is sticky", "1 x 1 1 1 1", doodadsOnly(), doodadQuestions},
-      {"letters after a number", "1abc 1", doodadsOnly(), doodadQuestions},
-      {"leading zeros and signs", "01 +1 -0 00 0 0",
-       [] {
-         RunOptions o = doodadsOnly();
-         o.convertDoodadVersion = true;
-         return o;
-       }(),
-       doodadQuestions},
-      {"minus one fails", "-1 1", {}, std::string(Q1) + Q7},
-      {"beyond int does not wrap", "4294967297 1", {}, std::string(Q1) + Q7},
-      {"far beyond int", "99999999999 1", {}, std::string(Q1) + Q7},
-      {"sign alone", "+ 1", {}, std::string(Q1) + Q7},
-      {"function name then a word", "1 0 1 Init Doodads 1 1 1", initOnly,
-       std::string(Q1) + Q2 + Q3 + Q4 + Q5 + EXTRA + Q6 + Q7},
-      {"input ends at the name", "1 0 1", wrapNoName,
-       std::string(Q1) + Q2 + Q3 + Q4 + Q5 + EXTRA + Q6 + Q7},
-      {"answers over many lines", "\n\n 1\t\r\n0\v0\f0 0\n0\n", doodadsOnly(), doodadQuestions},
-      {"terrain, textures no", "0 1 0 1", terrainOnly, std::string(Q1) + Q7 + Q8},
-      {"terrain, no filter", "0 1 1 0", texturesOnly, std::string(Q1) + Q7 + Q8 + Q9},
-      {"all ten on one line", "1 1 1 Init 1 1 1 1 1 Ldrt", all,
-       std::string(Q1) + Q2 + Q3 + Q4 + Q5 + EXTRA + Q6 + Q7 + Q8 + Q9 + Q10},
-  };
-  for (const Case& c : cases) {
-    Outcome outcome = ask(c.input);
-    EXPECT_EQ(outcome.options, c.options) << c.name;
-    EXPECT_EQ(outcome.output, c.output) << c.name;
-  }
-}
-
-TEST(Dialogue, LeavesTheCharacterAfterAnAnswerInTheInput) {
-  EXPECT_EQ(ask("0 0x").leftOver, "x");
-  EXPECT_EQ(ask("0 0\n").leftOver, "\n");
-  // A failed answer takes nothing more once the run has failed.
-  EXPECT_EQ(ask("z 1").leftOver, "z 1");
-}
-
-TEST(Dialogue, TakesWordsAsTheyAre) {
-  std::string longName(200'000, 'N');
-  Outcome outcome = ask("1 0 1 " + longName + " 0 0 1 1 1 lDRT\xff");
-  EXPECT_EQ(outcome.options.functionName, longName);
-  EXPECT_EQ(outcome.options.filterTexture, "lDRT\xff");
+  for (const auto& [input, expected] : cases) EXPECT_EQ(ask(input), expected) << input;
 }
 
 }  // namespace

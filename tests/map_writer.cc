@@ -1,98 +1,77 @@
 #include "map_writer.h"
 
-#include <cstring>
+#include <bit>
+#include <type_traits>
 
 namespace mapjass::testing {
 
-ByteWriter& ByteWriter::raw(const std::string& text) {
-  bytes.insert(bytes.end(), text.begin(), text.end());
-  return *this;
-}
+namespace {
 
-ByteWriter& ByteWriter::u8(uint8_t v) {
-  bytes.push_back(v);
-  return *this;
-}
+// Appends raw bytes, and fixed-width fields little-endian whatever the host.
+struct ByteWriter {
+  Bytes bytes;
+  ByteWriter& raw(const std::string& text) {
+    bytes += text;
+    return *this;
+  }
+  template <typename T>
+  ByteWriter& le(T value) {
+    uint64_t bits = 0;
+    if constexpr (std::is_same_v<T, float>) bits = std::bit_cast<uint32_t>(value);
+    if constexpr (std::is_integral_v<T>) bits = static_cast<std::make_unsigned_t<T>>(value);
+    for (size_t i = 0; i < sizeof value; ++i) bytes.push_back(static_cast<char>(bits >> 8 * i));
+    return *this;
+  }
+};
 
-ByteWriter& ByteWriter::u16(uint16_t v) {
-  return u8(v & 0xFF).u8(v >> 8);
-}
+}  // namespace
 
-ByteWriter& ByteWriter::i16(int16_t v) {
-  return u16(static_cast<uint16_t>(v));
-}
-
-ByteWriter& ByteWriter::i32(int32_t v) {
-  uint32_t u = static_cast<uint32_t>(v);
-  return u8(u & 0xFF).u8((u >> 8) & 0xFF).u8((u >> 16) & 0xFF).u8(u >> 24);
-}
-
-ByteWriter& ByteWriter::f32bits(uint32_t bits) {
-  return i32(static_cast<int32_t>(bits));
-}
-
-ByteWriter& ByteWriter::f32(float v) {
-  uint32_t bits;
-  std::memcpy(&bits, &v, 4);
-  return f32bits(bits);
-}
-
-TestDoodad workedExampleDoodad() {
-  TestDoodad d;
-  d.typeId = "OBJ1";
-  d.variation = 2;
-  d.x = 512.3456f;
-  d.y = -256.5f;
-  d.z = 0;
-  d.angle = 4.712389f;
-  d.scaleX = d.scaleY = 1;
-  d.scaleZ = 1.25f;
-  d.flags = 2;
-  d.life = 50;
-  d.itemTablePointer = -1;
-  d.editorId = 7;
-  return d;
+TestDoodad typicalDoodad() {
+  return {.typeId = "OBJ1",
+          .variation = 2,
+          .x = 512.3456f,
+          .y = -256.5f,
+          .angle = 4.712389f,
+          .scaleZ = 1.25f,
+          .life = 50,
+          .editorId = 7};
 }
 
 Bytes doodadFileBytes(const TestDoodadFile& file) {
   ByteWriter w;
   int32_t count =
       file.doodadCount == -1 ? static_cast<int32_t>(file.doodads.size()) : file.doodadCount;
-  w.raw(file.signature).i32(file.version).i32(file.subversion).i32(count);
+  w.raw(file.signature).le(file.version).le(file.subversion).le(count);
   for (const TestDoodad& d : file.doodads) {
-    w.raw(d.typeId).i32(d.variation).f32(d.x).f32(d.y).f32(d.z).f32(d.angle);
-    w.f32(d.scaleX).f32(d.scaleY).f32(d.scaleZ);
+    w.raw(d.typeId).le(d.variation).le(d.x).le(d.y).le(d.z).le(d.angle);
+    w.le(d.scaleX).le(d.scaleY).le(d.scaleZ);
     if (file.version != 7) w.raw(d.skinId);
-    w.u8(d.flags).u8(d.life);
+    w.le(d.flags).le(d.life);
     if (file.version != 7) {
-      w.i32(d.itemTablePointer).i32(static_cast<int32_t>(d.itemSets.size()));
+      w.le(d.itemTablePointer).le(static_cast<int32_t>(d.itemSets.size()));
       for (const ItemSet& set : d.itemSets) {
-        w.i32(set.countOverride.value_or(static_cast<int32_t>(set.items.size())));
-        for (const auto& [id, chance] : set.items) w.raw(id).i32(chance);
+        w.le(set.countOverride.value_or(static_cast<int32_t>(set.items.size())));
+        for (const auto& [id, chance] : set.items) w.raw(id).le(chance);
       }
     }
-    w.i32(d.editorId);
+    w.le(d.editorId);
   }
-  w.bytes.insert(w.bytes.end(), file.trailer.begin(), file.trailer.end());
-  return w.bytes;
+  return w.raw(file.trailer).bytes;
 }
 
 Bytes terrainFileBytes(const TestTerrainFile& file) {
   ByteWriter w;
-  w.raw(file.signature).i32(file.version).u8(static_cast<uint8_t>(file.mainTileset));
-  w.i32(file.customTilesets).i32(static_cast<int32_t>(file.groundTilesets.size()));
+  w.raw(file.signature).le(file.version).le(file.mainTileset).le(file.customTilesets);
+  w.le(static_cast<int32_t>(file.groundTilesets.size()));
   for (const std::string& id : file.groundTilesets) w.raw(id);
-  w.i32(static_cast<int32_t>(file.cliffTilesets.size()));
+  w.le(static_cast<int32_t>(file.cliffTilesets.size()));
   for (const std::string& id : file.cliffTilesets) w.raw(id);
-  w.i32(file.pointsX).i32(file.pointsY).f32(file.centerX).f32(file.centerY);
+  w.le(file.pointsX).le(file.pointsY).le(file.centerX).le(file.centerY);
   for (const TestTilePoint& p : file.points) {
-    w.i16(p.groundHeight).u16(p.waterLevel);
-    if (file.version >= 12) {
-      w.u16(p.textureAndFlags);
-    } else {
-      w.u8(static_cast<uint8_t>(p.textureAndFlags));
-    }
-    w.u8(p.textureDetails).u8(p.cliffAndLayer);
+    w.le(p.groundHeight).le(p.waterLevel);
+    // Version 12 widened the texture field to 16 bits.
+    file.version >= 12 ? w.le(p.textureAndFlags) : w.le(static_cast<uint8_t>(p.textureAndFlags));
+    w.le(p.textureDetails).le(p.cliffAndLayer);
   }
   return w.bytes;
 }

@@ -1,5 +1,5 @@
-// Builds doodad and terrain files byte by byte for the tests, the demo's
-// sample map and the benchmarks. It is written apart from the readers so that
+// Builds doodad and terrain files byte by byte for the tests, the fuzz
+// targets' seeds and the benchmarks. It is written apart from the readers so that
 // a mistake in one does not hide the same mistake in the other.
 #pragma once
 
@@ -11,19 +11,8 @@
 
 namespace mapjass::testing {
 
-using Bytes = std::vector<uint8_t>;
-
-// Appends little-endian fields.
-struct ByteWriter {
-  Bytes bytes;
-  ByteWriter& raw(const std::string& text);  // its bytes, as they are
-  ByteWriter& u8(uint8_t v);
-  ByteWriter& i16(int16_t v);
-  ByteWriter& u16(uint16_t v);
-  ByteWriter& i32(int32_t v);
-  ByteWriter& f32(float v);
-  ByteWriter& f32bits(uint32_t bits);
-};
+// File contents, byte for byte.
+using Bytes = std::string;
 
 struct ItemSet {
   std::vector<std::pair<std::string, int32_t>> items;  // id, chance
@@ -38,14 +27,15 @@ struct TestDoodad {
   uint8_t flags = 2;
   uint8_t life = 100;
   int32_t itemTablePointer = -1;
-  std::vector<ItemSet> itemSets;
   int32_t editorId = 0;
+  std::vector<ItemSet> itemSets;
   std::string skinId;  // four characters, or empty for none
 };
 
-// The doodad of the worked example: OBJ1 at (512.3456, -256.5, 0), facing
-// 4.712389, scale 1.25, variation 2, life 50.
-TestDoodad workedExampleDoodad();
+// A doodad as the editor places one: OBJ1 at (512.3456, -256.5, 0), facing
+// the editor's default of 270 degrees (4.712389 radians), scale 1.25,
+// variation 2, half its life.
+TestDoodad typicalDoodad();
 
 struct TestDoodadFile {
   std::string signature = "W3do";
@@ -53,7 +43,7 @@ struct TestDoodadFile {
   int32_t subversion = 11;
   int32_t doodadCount = -1;  // -1: the number of doodads
   std::vector<TestDoodad> doodads;
-  Bytes trailer = {0, 0, 0, 0, 0, 0, 0, 0};  // the special-doodad section
+  Bytes trailer = Bytes(8, 0);  // the special-doodad section
 };
 
 // Records are V7 (42 bytes) when version is 7, otherwise V8 with the skin id

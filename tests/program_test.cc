@@ -1,9 +1,16 @@
 // The built program as a user runs it: answers piped in, files in a folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utmp.h>
 
-#include <cstdlib>
-#include <map>
+#include <cmath>
+#include <csignal>
 #include <string>
+#include <vector>
 
 #include "map_writer.h"
 #include "test_support.h"
@@ -11,81 +18,223 @@
 namespace mapjass {
 namespace {
 
-using testing::asString;
-using testing::folderContents;
-using testing::runProgram;
-using testing::TempFolder;
-using testing::TestTerrainFile;
-using testing::writeFile;
+using namespace testing;
 
-using Files = std::map<std::string, std::string>;
+// Every output name, with content from an earlier run.
+const Files kEarlierOutputs = {{"war3map.doo.j", "old doo script"},
+                               {"war3map.w3e.j", "old w3e script"},
+                               {"war3mapCONV.doo", "old conv"},
+                               {"war3map.old", "old backup"},
+                               {"war3mapNULL.doo", "old null"}};
 
-constexpr char kDoodadPrompts[] =
-    "\nConvert war3map.doo to JASS?  1-yes 0-no:"
-    "\nConvert war3map.doo to old version?  1-yes 0-no:"
-    "\nCreate \"function ... list ... endfunction\"?  1-yes 0-no:"
-    "\nCreate empty war3map.doo?   1-yes 0-no:\n1 3"
-    "\nCreate backup war3map.doo?   1-yes 0-no:";
-constexpr char kTerrainPrompt[] = "\nConvert war3map.w3e to JASS?  1-yes 0-no:";
+const Bytes kDoodads = doodadFileBytes({.doodads = {typicalDoodad()}});
+const std::string kTerrain = terrainFileBytes(
+    {.pointsX = 1, .pointsY = 1, .centerX = -1536, .centerY = -2048, .points = {{7792}}});
 
-std::string sampleDoodads() {
-  return asString(
-      testing::doodadFileBytes({.signature = "SIGN", .doodads = {testing::workedExampleDoodad()}}));
-}
-
-std::string sampleTerrain() {
-  TestTerrainFile file{.pointsX = 1, .pointsY = 1, .centerX = -1536, .centerY = -2048};
-  file.points = {{.groundHeight = 7792}};
-  return asString(testing::terrainFileBytes(file));
+// A folder with every earlier output and `inputs`, where "<read-only>"
+// keeps the earlier content and takes the write permission away.
+void prepare(const TempFolder& folder, const Files& inputs) {
+  for (const auto& [name, content] : kEarlierOutputs) folder.write(name, content);
+  for (const auto& [name, content] : inputs) {
+    if (content != "<read-only>") folder.write(name, content);
+    if (content == "<read-only>") chmod(folder.file(name).c_str(), 0444);
+  }
 }
 
 TEST(Program, RunsBothJobs) {
   TempFolder folder;
-  writeFile("war3map.doo", sampleDoodads());
-  writeFile("war3map.w3e", sampleTerrain());
-  auto result = runProgram(folder.path(), "1 0 0 0 0 1 0\n");
+  folder.write("war3map.doo", doodadFileBytes({.signature = "SIGN", .doodads = {typicalDoodad()}}));
+  folder.write("war3map.w3e", kTerrain);
+  ProcessResult result = runProgram(folder, "1 0 0 0 0 1 0\n");
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.out,
-            std::string(kDoodadPrompts) + kTerrainPrompt + "\nOnly textures?  1-yes 0-no:" +
-                "\nFILE: SIGNo\nVersion: 8.11\nnumber:1\n\n\n\n\n" +
+            std::string(kQ1) + kQ2 + kQ3 + kQ5 + kQ6 + kQ7 + kQ8 +
+                "\nFILE: SIGNo\nVersion: 8.11\nnumber:1\n\n\n\n\n"
                 "\nFILE: W3E!\n Version: 11\n Type:L\n0\n Tilesets(ground) 2\nList: LdrtLgrs\n"
                 "Tilesets(cliffs): 1\nList: CLdi\n"
                 "\nCX: -1536.000000, CY: -2048.000000 \n MX: 1, MY: 1 \n \n \n 7");
-  Files files = folderContents(".");
+  Files files = folder.contents();
   EXPECT_EQ(files.size(), 4u);
   EXPECT_EQ(files["war3map.w3e.j"],
             "call TerrainDeformCrater(-1536.00, -2048.00, 128, 100.00, 1, true)\n"
             "call SetTerrainType(-1536.00, -2048.00, 'Ldrt', -1, 1, 1)\n");
-  EXPECT_NE(files["war3map.doo.j"].find(
-                "\n\n\n\n\n\n\n\ncall CD( 'OBJ1', 512.346, -256.5, 0, 270, 1.25, 2 )\n"
-                "call SL(50)\ncall RF()"),
-            std::string::npos);
+  EXPECT_TRUE(files["war3map.doo.j"].ends_with(
+      "\n\n\n\ncall CD( 'OBJ1', 512.346, -256.5, 0, 270, 1.25, 2 )\ncall SL(50)\ncall RF()"));
 }
 
-TEST(Program, AClosedConsoleDoesNotStopTheJobs) {
-  TempFolder folder;
-  writeFile("war3map.doo", sampleDoodads());
-  writeFile("war3map.w3e", sampleTerrain());
-  writeFile("answers", "1 0 0 0 0 1 0\n");
-  // The reader of standard output goes away after the first byte.
-  std::string command = "cd '" + folder.path() +
-                        "' && '" MAPJASS_BINARY "' < answers 2> /dev/null | head -c 1 > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  Files files = folderContents(".");
-  EXPECT_EQ(files.size(), 5u);
-  EXPECT_EQ(files.count("war3map.doo.j"), 1u);
-  EXPECT_EQ(files.count("war3map.w3e.j"), 1u);
+struct Case {
+  const char* name;
+  Files inputs;
+  std::string answers;
+  long fileSizeLimit;
+  std::string err;  // "": exit status 0
+  std::vector<std::string> replaced;
+};
+
+Case row(const char* name, Files inputs, std::string answers, long fileSizeLimit, std::string err,
+         std::vector<std::string> replaced = {}) {
+  return {name, inputs, answers, fileSizeLimit, err, replaced};
 }
 
-TEST(Program, NoJobNoFiles) {
-  TempFolder folder;
-  for (const char* input : {"0 0", "", "y", "2 1 1"}) {
-    auto result = runProgram(folder.path(), input);
-    EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.out,
-              std::string("\nConvert war3map.doo to JASS?  1-yes 0-no:") + kTerrainPrompt);
-    EXPECT_TRUE(folderContents(".").empty());
+// Whatever the files and answers hold, the run ends with a clear message
+// for each job that failed, and only the files in `replaced` change.
+TEST(Program, BadInputLosesNothing) {
+  const std::string all = "1 1 1 Init 1 1 1 0\n";  // every doodad file, heights too
+  Bytes items = doodadFileBytes({.doodads = {{.itemSets = {ItemSet{{{"ratc", 50}}}}}}});
+  items.replace(58, 4, "\xFF\xFF\xFF\x7F");  // 2^31 - 1 item sets
+  Bytes cliffs = terrainFileBytes({});
+  cliffs.replace(25, 4, "\xFB\xFF\xFF\xFF");  // -5 cliff ids
+  const Bytes huge = terrainFileBytes({.pointsX = 65536, .pointsY = 65536, .points = {{}, {}, {}}});
+  // A 42 KB file, a 37 KB script and a 50 KB converted copy; an 89 KB script.
+  const Files big = {
+      {"war3map.doo", doodadFileBytes({.version = 7, .doodads = std::vector<TestDoodad>(1000)})},
+      {"war3map.w3e",
+       terrainFileBytes(
+           {.pointsX = 40, .pointsY = 40, .points = std::vector<TestTilePoint>(1600)})}};
+  const Files both = {{"war3map.doo", kDoodads}, {"war3map.w3e", kTerrain}};
+  auto with = [&](const std::string& name, const std::string& content) {
+    Files files = both;
+    files[name] = content;
+    return files;
+  };
+  const std::vector<std::string> doodadOutputs = {"war3map.doo.j", "war3mapCONV.doo", "war3map.old",
+                                                  "war3mapNULL.doo"};
+  const std::string cannotWrite = ": cannot write: File too large\n";
+  const Case cases[] = {
+      row("no answers", both, "", 0, ""),
+      row("missing inputs", {}, all, 0,
+          "war3map.doo: cannot open: No such file or directory\n"
+          "war3map.w3e: cannot open: No such file or directory\n"),
+      row("huge counts", {{"war3map.doo", items}, {"war3map.w3e", cliffs}}, all, 0,
+          "war3map.doo: file ends inside record 1 of 1 (offset 86)\n"
+          "war3map.w3e: cliffTilesetCount is -5; it cannot be negative\n",
+          {"war3map.old", "war3mapNULL.doo"}),
+      row("65536 x 65536 points", with("war3map.w3e", huge), all, 0,
+          "war3map.w3e: file ends before tile point 4 of 4294967296 (column 3, row 0) (offset "
+          "70)\n",
+          doodadOutputs),
+      row("a folder as the converted copy", with("war3mapCONV.doo", "<folder>"), all, 0,
+          "war3mapCONV.doo: is a folder; the file cannot be written\n", {"war3map.w3e.j"}),
+      row("a read-only empty file", with("war3mapNULL.doo", "<read-only>"), all, 0,
+          "war3mapNULL.doo: is read-only; the file cannot be replaced\n", {"war3map.w3e.j"}),
+      row("read-only files not asked for", with("war3map.old", "<read-only>"), "1 0 0 0 0 0", 0, "",
+          {"war3map.doo.j"}),
+      row("a read-only terrain script", with("war3map.w3e.j", "<read-only>"), "0 1 1 0", 0,
+          "war3map.w3e.j: is read-only; the file cannot be replaced\n"),
+      row("a full disk for the converted copy", big, "1 1 0 0 0 0\n", 40'000,
+          "war3mapCONV.doo" + cannotWrite),
+      row("a full disk for both scripts", big, "1 0 0 0 0 1 0\n", 20'000,
+          "war3map.doo.j" + cannotWrite + "war3map.w3e.j" + cannotWrite),
+      row("a full disk for the backup", big, "1 0 0 0 1 0\n", 20'000, "war3map.old" + cannotWrite),
+  };
+  for (const Case& r : cases) {
+    SCOPED_TRACE(r.name);
+    TempFolder folder;
+    prepare(folder, r.inputs);
+    Files expected = folder.contents();
+    ProcessResult result = runProgram(folder, r.answers, r.fileSizeLimit);
+    EXPECT_EQ(result.exitStatus, r.err.empty() ? 0 : 1);
+    EXPECT_EQ(result.err, r.err);
+    Files actual = folder.contents();
+    for (const std::string& name : r.replaced) {
+      EXPECT_NE(actual[name], expected[name]) << name;
+      actual.erase(name);
+      expected.erase(name);
+    }
+    EXPECT_EQ(actual, expected);  // no temporary file either
+  }
+}
+
+// Whether `child` still runs; its exit status goes to `status` once it has
+// ended.
+bool running(pid_t child, int& status) {
+  return waitpid(child, &status, WNOHANG) == 0;
+}
+
+// The exit status of `child` once it has ended, or once it has been killed
+// after ten seconds: a test never leaves a program behind.
+int finish(pid_t child) {
+  int status = 0;
+  for (int wait = 0; wait < 1000 && running(child, status); ++wait) usleep(10'000);
+  if (kill(child, SIGKILL) == 0) waitpid(child, &status, 0);
+  return status;
+}
+
+// Ctrl-C, a closed terminal or a kill in the middle of a run: the process
+// ends, and the earlier outputs stay with no temporary file beside them.
+TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    TempFolder folder;
+    prepare(folder, {{"war3map.doo", doodadFileBytes({.doodads = {{.x = NAN}}})}});
+    const Files before = folder.contents();
+    // Standard error is a pipe that is already full, so the warning about
+    // the NaN stops the program halfway through the job.
+    int err[2];
+    ASSERT_EQ(pipe2(err, O_NONBLOCK), 0);
+    const std::string filler(4096, 'x');
+    while (write(err[1], filler.data(), filler.size()) > 0) {
+    }
+    fcntl(err[1], F_SETFL, 0);
+    writeFile(folder.path() + ".in", "1 1 0 0 0 0\n");
+    pid_t child = startProgram(folder, [&] {
+      dup2(open((folder.path() + ".in").c_str(), O_RDONLY), 0);
+      dup2(open("/dev/null", O_WRONLY), 1);
+      dup2(err[1], 2);
+    });
+    // It is stuck once the script's and the converted copy's temporary
+    // files exist.
+    size_t files = 0;
+    int status = 0;
+    for (int wait = 0; wait < 1000 && running(child, status) &&
+                       (files = folder.contents().size()) < before.size() + 2;
+         ++wait) {
+      usleep(10'000);
+    }
+    kill(child, signal);
+    status = finish(child);
+    EXPECT_EQ(files, before.size() + 2);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    EXPECT_EQ(folder.contents(), before);
+    close(err[0]);
+    close(err[1]);
+    std::remove((folder.path() + ".in").c_str());
+  }
+}
+
+// On a terminal each job ends with a wait for a key; Ctrl-C during that wait
+// leaves the terminal as it was, with echo.
+TEST(Program, WaitsForAKeyOnATerminal) {
+  for (char key : {'x', '\x03'}) {
+    TempFolder folder;
+    folder.write("war3map.doo", kDoodads);
+    int master, terminal;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    pid_t child = startProgram(folder, [&] { login_tty(terminal); });
+    std::string seen;
+    char buffer[4096];
+    pollfd ready{master, POLLIN, 0};
+    ssize_t got = write(master, "1 0 0 0 0 0\n", 12);
+    while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
+           poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
+      seen.append(buffer, static_cast<size_t>(got));
+    }
+    got = write(master, &key, 1);
+    int status = finish(child);
+    EXPECT_TRUE(seen.ends_with("number:1\r\n\r\n\r\n\r\n\r\nPress any key to continue . . . "))
+        << seen;
+    termios after;
+    ASSERT_EQ(tcgetattr(terminal, &after), 0);
+    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+    if (key == 'x') {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      EXPECT_EQ(read(master, buffer, sizeof buffer), 2);  // the line end after the wait
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    }
+    close(master);
+    close(terminal);
   }
 }
 

@@ -1,11 +1,13 @@
 #include "test_support.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -25,79 +27,67 @@ void writeFile(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  writeFile(path, asString(bytes));
-}
-
-std::string asString(const std::vector<uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
-
-std::map<std::string, std::string> folderContents(const std::string& folder) {
-  std::map<std::string, std::string> contents;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return contents;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    std::string path = folder + "/" + name;
-    struct stat info;
-    stat(path.c_str(), &info);
-    contents[name] = S_ISDIR(info.st_mode) ? "<folder>" : readFile(path);
-  }
-  closedir(dir);
-  return contents;
-}
-
-std::string consoleOutput(const std::function<void(std::FILE*)>& body) {
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* console = open_memstream(&buffer, &size);
-  body(console);
-  std::fclose(console);
-  std::string output(buffer, size);
-  std::free(buffer);
-  return output;
-}
-
-JobRun runJob(Job job, const RunOptions& options) {
-  JobRun run;
-  run.report = consoleOutput([&](std::FILE* console) {
-    run.status =
-        job(options, console, [&run](const std::string& line) { run.warnings.push_back(line); });
-  });
-  return run;
-}
-
 TempFolder::TempFolder() {
   char pattern[] = "/tmp/mapjass-test-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) != nullptr) previous_ = cwd;
-  if (chdir(path_.c_str()) != 0) throw std::runtime_error("chdir failed");
 }
 
 TempFolder::~TempFolder() {
-  if (!previous_.empty() && chdir(previous_.c_str()) != 0) std::perror("chdir");
   std::string command = "chmod -R u+w '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
   if (std::system(command.c_str()) != 0) std::perror("rm");
 }
 
-ProcessResult runProgram(const std::string& folder, const std::string& input,
-                         const std::string& shellPrefix) {
+void TempFolder::write(const std::string& name, const std::string& bytes) const {
+  if (bytes != "<folder>") return writeFile(file(name), bytes);
+  std::remove(file(name).c_str());
+  mkdir(file(name).c_str(), 0755);
+}
+
+Files TempFolder::contents() const {
+  Files contents;
+  DIR* dir = opendir(path_.c_str());
+  while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info;
+    stat(file(name).c_str(), &info);
+    contents[name] = S_ISDIR(info.st_mode) ? "<folder>" : read(name);
+  }
+  if (dir != nullptr) closedir(dir);
+  return contents;
+}
+
+JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder) {
+  JobRun run;
+  run.report = consoleOutput([&](std::FILE* console) {
+    run.status = job(options, folder.path(), console,
+                     [&run](const std::string& line) { run.warnings.push_back(line); });
+  });
+  return run;
+}
+
+ProcessResult runProgram(const TempFolder& folder, const std::string& input, long fileSizeLimit) {
   // The streams go through files beside the folder, so that they never
   // appear among the files that the program leaves.
-  std::string base = folder + ".io";
-  writeFile(base + ".in", input);
-  std::string command = "cd '" + folder + "' && " + shellPrefix + " '" MAPJASS_BINARY "' < '" +
-                        base + ".in' > '" + base + ".out' 2> '" + base + ".err'";
-  int status = std::system(command.c_str());
-  ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(base + ".out"),
-                       readFile(base + ".err")};
-  std::remove((base + ".in").c_str());
-  std::remove((base + ".out").c_str());
-  std::remove((base + ".err").c_str());
+  const std::string io[3] = {folder.path() + ".in", folder.path() + ".out", folder.path() + ".err"};
+  writeFile(io[0], input);
+  pid_t child = startProgram(folder, [&] {
+    for (int fd = 0; fd < 3; ++fd) {
+      dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
+    }
+    if (fileSizeLimit > 0) {
+      // A write beyond the limit then fails with EFBIG, as on a full disk.
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+  });
+  int status = 0;
+  waitpid(child, &status, 0);
+  ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]),
+                       readFile(io[2])};
+  for (const std::string& path : io) std::remove(path.c_str());
   return result;
 }
 

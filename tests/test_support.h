@@ -1,9 +1,11 @@
-// Temporary folders, whole files and runs of the built program.
+// Temporary folders, whole files and runs of the jobs and of the program.
 #pragma once
+
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -14,30 +16,52 @@
 
 namespace mapjass::testing {
 
+using Files = std::map<std::string, std::string>;
+
+// The questions as the console shows them, spelled out once for all tests.
+inline constexpr char kQ1[] = "\nConvert war3map.doo to JASS?  1-yes 0-no:";
+inline constexpr char kQ2[] = "\nConvert war3map.doo to old version?  1-yes 0-no:";
+inline constexpr char kQ3[] = "\nCreate \"function ... list ... endfunction\"?  1-yes 0-no:";
+inline constexpr char kQ4[] = "\nFuncName: ";
+inline constexpr char kQ5[] = "\nCreate empty war3map.doo?   1-yes 0-no:\n1 3";  // with its line
+inline constexpr char kQ6[] = "\nCreate backup war3map.doo?   1-yes 0-no:";
+inline constexpr char kQ7[] = "\nConvert war3map.w3e to JASS?  1-yes 0-no:";
+inline constexpr char kQ8[] = "\nOnly textures?  1-yes 0-no:";
+inline constexpr char kQ9[] = "\nEnable filter?  1-yes 0-no:";
+inline constexpr char kQ10[] = "\nEnter filter(example:Ldrt):";
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-std::string asString(const std::vector<uint8_t>& bytes);
 
-// Every file in `folder` with its content (folders show as "<folder>").
-std::map<std::string, std::string> folderContents(const std::string& folder);
-
-// A fresh folder that is removed again; while it lives it is the current
-// folder, since the jobs work on fixed names in the current folder.
+// A fresh folder, removed again with everything in it.
 class TempFolder {
  public:
   TempFolder();
   ~TempFolder();
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
+  std::string read(const std::string& name) const { return readFile(file(name)); }
+  // `bytes` "<folder>" makes a folder instead.
+  void write(const std::string& name, const std::string& bytes) const;
+  // Every entry with its content; a folder shows as "<folder>".
+  Files contents() const;
 
  private:
   std::string path_;
-  std::string previous_;
 };
 
 // Everything `body` prints on the console it is handed.
-std::string consoleOutput(const std::function<void(std::FILE*)>& body);
+template <typename Body>
+std::string consoleOutput(Body body) {
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* console = open_memstream(&buffer, &size);
+  body(console);
+  std::fclose(console);
+  std::string output(buffer, size);
+  std::free(buffer);
+  return output;
+}
 
 // What a job returned, printed and warned about.
 struct JobRun {
@@ -45,18 +69,29 @@ struct JobRun {
   std::string report;
   std::vector<std::string> warnings;
 };
-using Job = Status (*)(const RunOptions&, std::FILE*, const WarningSink&);
-JobRun runJob(Job job, const RunOptions& options);
+using Job = Status (*)(const RunOptions&, const std::string&, std::FILE*, const WarningSink&);
+JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder);
+
+// Starts the built program in `folder`; `setUp` runs in the new process
+// first, to give it its standard streams.
+template <typename SetUp>
+pid_t startProgram(const TempFolder& folder, SetUp setUp) {
+  pid_t child = fork();
+  if (child != 0) return child;
+  setUp();
+  if (chdir(folder.path().c_str()) == 0) execl(MAPJASS_BINARY, "mapjass", nullptr);
+  _exit(127);
+}
 
 struct ProcessResult {
-  int exitStatus;
+  int exitStatus;  // -1 when a signal ended it
   std::string out;
   std::string err;
 };
 
-// Runs the built program in `folder` with `input` on its standard input.
-// `shellPrefix` goes before the program in the shell command (ulimit, say).
-ProcessResult runProgram(const std::string& folder, const std::string& input,
-                         const std::string& shellPrefix = "");
+// Runs the program with `input` on its standard input. `fileSizeLimit`,
+// when not 0, caps the size of each file it writes.
+ProcessResult runProgram(const TempFolder& folder, const std::string& input,
+                         long fileSizeLimit = 0);
 
 }  // namespace mapjass::testing

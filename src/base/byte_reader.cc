@@ -7,41 +7,36 @@
 #include <cstring>
 #include <utility>
 
+#include "base/platform.h"
+
 namespace mapjass {
 
 namespace {
 constexpr size_t kFileBufferSize = 64 * 1024;
 }
 
-ByteReader ByteReader::fromMemory(const uint8_t* data, size_t size, std::string name) {
-  ByteReader reader;
-  reader.name_ = std::move(name);
-  reader.window_ = reader.data_ = data;
-  reader.end_ = data + size;
-  reader.size_ = size;
-  return reader;
-}
-
-Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
+Status ByteReader::openFile(const std::string& folder, const std::string& name,
+                            ByteReader& reader) {
+  std::string path = pathIn(folder, name);
   // Checked before opening: Windows refuses to open a folder at all, and
   // opening a pipe would wait for a writer that may never come.
   struct stat info;
   if (stat(path.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return Status::failure(path + ": is a folder, not a file");
-    if (!S_ISREG(info.st_mode)) return Status::failure(path + ": is not a plain file");
+    if (S_ISDIR(info.st_mode)) return Status::failure(name + ": is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) return Status::failure(name + ": is not a plain file");
   }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    return Status::failure(path + ": cannot open: " + std::strerror(errno));
+    return Status::failure(name + ": cannot open: " + std::strerror(errno));
   }
   reader = ByteReader();
-  reader.name_ = path;
+  reader.name_ = name;
   reader.file_.reset(file);
   if (fstat(fileno(file), &info) != 0) {
-    return Status::failure(path + ": cannot open: " + std::strerror(errno));
+    return Status::failure(name + ": cannot open: " + std::strerror(errno));
   }
   if (!S_ISREG(info.st_mode)) {
-    return Status::failure(path + ": is not a plain file");
+    return Status::failure(name + ": is not a plain file");
   }
   reader.size_ = static_cast<uint64_t>(info.st_size);
   reader.buffer_.resize(kFileBufferSize);
@@ -49,19 +44,18 @@ Status ByteReader::openFile(const std::string& path, ByteReader& reader) {
   return Status::success();
 }
 
-std::string ByteReader::endMessage(uint64_t pieceStart, const std::string& piece) const {
-  if (readFailed_) {
-    return name_ + ": cannot read " + piece + " (offset " + std::to_string(size_) +
-           "): " + std::strerror(readErrno_);
-  }
-  return name_ + ": file ends " + (size_ <= pieceStart ? "before " : "inside ") + piece +
-         " (offset " + std::to_string(size_) + ")";
+std::string ByteReader::endMessage(uint64_t locationStart, const std::string& location,
+                                   const std::string& detail) const {
+  std::string where =
+      location + (detail.empty() ? "" : ": " + detail) + " (offset " + std::to_string(size_) + ")";
+  if (readFailed_) return name_ + ": cannot read " + where + ": " + std::strerror(readErrno_);
+  return name_ + ": file ends " + (size_ <= locationStart ? "before " : "inside ") + where;
 }
 
 bool ByteReader::fill(size_t n) {
   size_t available = static_cast<size_t>(end_ - data_);
   if (available >= n) return true;
-  if (!file_ || readFailed_ || n > remaining()) return false;
+  if (readFailed_ || n > remaining()) return false;
   // Move what is left to the front, then top the buffer up.
   windowOffset_ = offset();
   std::memmove(buffer_.data(), data_, available);

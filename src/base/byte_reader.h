@@ -1,4 +1,4 @@
-// Reads a file or a block of memory front to back in fixed-size pieces.
+// Reads a file front to back in fixed-size pieces.
 //
 // The total size is known when reading starts, so a count read from the file
 // can be checked against the bytes that are actually left before anything
@@ -21,12 +21,10 @@ class ByteReader {
   // The largest piece that peek() and take() hand out in one call.
   static constexpr size_t kMaxPiece = 4096;
 
-  // `name` is the file name that messages about this input carry.
-  static ByteReader fromMemory(const uint8_t* data, size_t size, std::string name);
-
-  // Opens `path` for binary reading. Fails with a message naming the file
-  // when it is missing, unreadable, a folder or not a plain file.
-  static Status openFile(const std::string& path, ByteReader& reader);
+  // Opens `name` in `folder` for binary reading. Fails with a message
+  // naming the file when it is missing, unreadable, a folder or not a plain
+  // file.
+  static Status openFile(const std::string& folder, const std::string& name, ByteReader& reader);
 
   // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
   // when fewer than `n` are left or the file could not be read.
@@ -54,10 +52,12 @@ class ByteReader {
 
   const std::string& name() const { return name_; }
 
-  // "ends before" or "ends inside", with the offset where the data stops,
-  // for messages about a piece that could not be read: "file ends inside
-  // record 3 of 5 (offset 141)".
-  std::string endMessage(uint64_t pieceStart, const std::string& piece) const;
+  // Why the location of the file that starts at `locationStart` could not
+  // be read, with the offset where the data stops: "war3map.doo: file ends
+  // inside record 3 of 5 (offset 141)", or the system's reason when reading
+  // failed. `detail`, when given, follows the location.
+  std::string endMessage(uint64_t locationStart, const std::string& location,
+                         const std::string& detail = "") const;
 
  private:
   bool fill(size_t n);

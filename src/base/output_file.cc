@@ -3,13 +3,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 
 #include "base/platform.h"
+#include "base/temporary_files.h"
 
 namespace mapjass {
 
@@ -20,78 +19,60 @@ namespace {
 constexpr size_t kBufferSize = 1 << 18;
 constexpr size_t kFirstBufferSize = 1 << 16;
 
-// The temporary files that exist right now, for the signal handler: fixed
-// storage, since a handler may not allocate.
-constexpr int kMaxTemporaryFiles = 8;
-constexpr size_t kMaxTemporaryPath = 1024;
-char temporaryPaths[kMaxTemporaryFiles][kMaxTemporaryPath];
-std::atomic<bool> temporaryInUse[kMaxTemporaryFiles];
-
-int rememberTemporaryFile(const std::string& path) {
-  if (path.size() >= kMaxTemporaryPath) return -1;
-  for (int slot = 0; slot < kMaxTemporaryFiles; ++slot) {
-    if (temporaryInUse[slot].load()) continue;
-    std::memcpy(temporaryPaths[slot], path.c_str(), path.size() + 1);
-    temporaryInUse[slot].store(true);
-    return slot;
-  }
-  return -1;
+// A name beside `finalPath` that no other file has: the process id keeps
+// two runs apart, the counter two files of one run.
+std::string temporaryPathFor(const std::string& finalPath) {
+  static unsigned counter = 0;
+  return finalPath + ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter++);
 }
 
-void forgetTemporaryFile(int slot) {
-  if (slot >= 0) temporaryInUse[slot].store(false);
-}
-
-void removeTemporaryFilesAndEnd(int signal) {
-  for (int slot = 0; slot < kMaxTemporaryFiles; ++slot) {
-    if (temporaryInUse[slot].load()) removeFileInHandler(temporaryPaths[slot]);
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
+// How the earlier file of the first of two outputs is kept while both take
+// their places: as a second name where the file system has them, else
+// moved aside.
+enum class Kept { kNothing, kLinked, kMoved };
 
 }  // namespace
 
-void removeTemporaryFilesOnSignals() {
-  onInterrupt(removeTemporaryFilesAndEnd);
-}
-
-bool isFolder(const std::string& path) {
+Status checkReplaceable(const std::string& folder, const std::string& name) {
   struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-Status checkNotFolder(const std::string& path) {
-  if (!isFolder(path)) return Status::success();
-  return Status::failure(path + ": is a folder; the file cannot be written");
+  if (stat(pathIn(folder, name).c_str(), &info) != 0) return Status::success();
+  if (S_ISDIR(info.st_mode))
+    return Status::failure(name + ": is a folder; the file cannot be written");
+  // The mode, not access(): root may write anywhere, but a file that its
+  // owner made read-only is kept, as Windows keeps it.
+  if ((info.st_mode & 0222) == 0) {
+    return Status::failure(name + ": is read-only; the file cannot be replaced");
+  }
+  return Status::success();
 }
 
 OutputFile::~OutputFile() {
   discard();
 }
 
-Status OutputFile::open(const std::string& finalPath, FileMode mode) {
+Status OutputFile::open(const std::string& folder, const std::string& name, FileMode mode) {
   discard();
-  finalPath_ = finalPath;
+  name_ = name;
+  finalPath_ = pathIn(folder, name);
   translating_ = kTextLineEndIsCrLf && mode == FileMode::kText;
   errno_ = 0;
   used_ = 0;
-  static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath_ = finalPath + ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter++);
+    tempPath_ = temporaryPathFor(finalPath_);
     fd_ = createNewFile(tempPath_);
     if (fd_ >= 0) break;
     if (errno != EEXIST) {
       int error = errno;
       tempPath_.clear();
-      return Status::failure(finalPath + ": cannot create: " + std::strerror(error));
+      return Status::failure(name + ": cannot create: " + std::strerror(error));
     }
   }
   if (fd_ < 0) {
     tempPath_.clear();
-    return Status::failure(finalPath + ": cannot create a temporary file beside it");
+    return Status::failure(name + ": cannot create a temporary file beside it");
   }
   tempSlot_ = rememberTemporaryFile(tempPath_);
+  keepPermissionsOf(finalPath_, fd_);
   buffer_.resize(kFirstBufferSize);
   return Status::success();
 }
@@ -161,11 +142,11 @@ void OutputFile::advanceSlowly(size_t used) {
 }
 
 Status OutputFile::writeFailure() const {
-  return Status::failure(finalPath_ + ": cannot write: " + std::strerror(errno_));
+  return Status::failure(name_ + ": cannot write: " + std::strerror(errno_));
 }
 
 Status OutputFile::finish() {
-  if (fd_ < 0) return Status::failure(finalPath_ + ": was not opened");
+  if (fd_ < 0) return Status::failure(name_ + ": was not opened");
   flushBuffer();
   if (closeFile(fd_) != 0 && errno_ == 0) errno_ = errno;
   fd_ = -1;
@@ -178,10 +159,10 @@ Status OutputFile::finish() {
 }
 
 Status OutputFile::commit() {
-  if (tempPath_.empty() || fd_ >= 0) return Status::failure(finalPath_ + ": was not finished");
+  if (tempPath_.empty() || fd_ >= 0) return Status::failure(name_ + ": was not finished");
   if (int error = replaceFile(tempPath_, finalPath_); error != 0) {
     discard();
-    return Status::failure(finalPath_ + ": cannot replace: " + std::strerror(error));
+    return Status::failure(name_ + ": cannot replace: " + std::strerror(error));
   }
   tempPath_.clear();
   forgetTemporaryFile(tempSlot_);
@@ -192,6 +173,38 @@ Status OutputFile::commit() {
 Status OutputFile::finishAndCommit() {
   Status status = finish();
   return status.ok() ? commit() : status;
+}
+
+Status commitTogether(OutputFile& first, OutputFile& second) {
+  std::string keptPath = temporaryPathFor(first.finalPath_);
+  Kept kept = Kept::kLinked;
+  if (int error = linkFile(first.finalPath_, keptPath); error == ENOENT) {
+    kept = Kept::kNothing;
+  } else if (error != 0) {
+    if (int moveError = replaceFile(first.finalPath_, keptPath); moveError != 0) {
+      return Status::failure(first.name_ +
+                             ": cannot keep the earlier file aside: " + std::strerror(moveError));
+    }
+    kept = Kept::kMoved;
+  }
+  Status status = first.commit();
+  if (!status.ok()) {
+    // The earlier file is still in its place, or aside.
+    if (kept == Kept::kMoved) replaceFile(keptPath, first.finalPath_);
+    if (kept == Kept::kLinked) std::remove(keptPath.c_str());
+    return status;
+  }
+  status = second.commit();
+  if (!status.ok()) {
+    if (kept == Kept::kNothing) {
+      std::remove(first.finalPath_.c_str());
+    } else {
+      replaceFile(keptPath, first.finalPath_);
+    }
+    return status;
+  }
+  if (kept != Kept::kNothing) std::remove(keptPath.c_str());
+  return Status::success();
 }
 
 void OutputFile::discard() {

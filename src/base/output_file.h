@@ -26,8 +26,9 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
   ~OutputFile();
 
-  // Creates the temporary file for `finalPath`.
-  Status open(const std::string& finalPath, FileMode mode);
+  // Creates the temporary file for `name` in `folder`, with the permission
+  // bits of the file it is to replace. Messages name the file by `name`.
+  Status open(const std::string& folder, const std::string& name, FileMode mode);
 
   // Buffered; the first failure is kept and reported by commit().
   void write(const void* data, size_t size);
@@ -60,6 +61,7 @@ class OutputFile {
   void discard();
 
  private:
+  friend Status commitTogether(OutputFile& first, OutputFile& second);
   char* reserveSlowly(size_t size);
   void advanceSlowly(size_t used);
   void makeRoom(size_t size);
@@ -67,6 +69,7 @@ class OutputFile {
   void writeOut(const char* data, size_t size);
   Status writeFailure() const;
 
+  std::string name_;
   std::string finalPath_;
   std::string tempPath_;
   bool translating_ = false;  // "\n" becomes CR LF
@@ -78,13 +81,15 @@ class OutputFile {
   int errno_ = 0;  // first write error, 0 while all is well
 };
 
-// Makes an interrupted run (Ctrl-C, a terminal that closes, a kill) remove
-// the temporary files it has open before it ends. Called once by main.
-void removeTemporaryFilesOnSignals();
+// Puts two finished files in place, or neither: the earlier `first` is kept
+// aside until `second` has taken its place too, and put back when it could
+// not.
+Status commitTogether(OutputFile& first, OutputFile& second);
 
-// True when `path` names an existing folder: an output file can never be put
-// there, so a job checks this before it writes anything.
-bool isFolder(const std::string& path);
-Status checkNotFolder(const std::string& path);
+// Whether a new file can take the place of what has `name` in `folder`: not
+// when that is a folder or a read-only file (whoever runs the tool). Jobs
+// check each of their outputs before they write anything, so that such a
+// name leaves every file as it was.
+Status checkReplaceable(const std::string& folder, const std::string& name);
 
 }  // namespace mapjass

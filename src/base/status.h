@@ -8,7 +8,7 @@
 
 namespace mapjass {
 
-struct Status {
+struct [[nodiscard]] Status {
   std::string error;
 
   bool ok() const { return error.empty(); }

@@ -83,6 +83,8 @@ RunOptions collectRunOptions(Dialogue& dialogue) {
              options.wrapInFunction);
     if (options.wrapInFunction) askWord(dialogue, "\nFuncName: ", options.functionName);
     askYesNo(dialogue, "\nCreate empty war3map.doo?   1-yes 0-no:", options.createEmptyDoodadFile);
+    // The line "1 3" is not a mistake to tidy away: the console text is kept
+    // byte for byte, and whatever reads it may rely on this line.
     std::fprintf(dialogue.out, "\n%d %d", 1, 3);
     askYesNo(dialogue, "\nCreate backup war3map.doo?   1-yes 0-no:", options.backupDoodadFile);
   }

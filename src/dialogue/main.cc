@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "base/output_file.h"
+#include "base/temporary_files.h"
 #include "dialogue/program.h"
 
 int main() {
@@ -12,6 +12,6 @@ int main() {
   // writes to it just fail.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  mapjass::removeTemporaryFilesOnSignals();
-  return mapjass::runMapjass(stdin, stdout, stderr);
+  mapjass::cleanUpOnInterrupt();
+  return mapjass::runMapjass("", stdin, stdout, stderr);
 }

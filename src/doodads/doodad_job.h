@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "base/run_options.h"
 #include "base/status.h"
@@ -10,8 +11,10 @@
 
 namespace mapjass {
 
-// Prints the header report on `console`. On failure nothing more of the job
+// Works on the fixed names in `folder` (empty: the current folder), and
+// prints the header report on `console`. On failure nothing more of the job
 // is written, and the script and converted copy keep their earlier content.
-Status runDoodadJob(const RunOptions& options, std::FILE* console, const WarningSink& warn);
+Status runDoodadJob(const RunOptions& options, const std::string& folder, std::FILE* console,
+                    const WarningSink& warn);
 
 }  // namespace mapjass

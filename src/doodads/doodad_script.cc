@@ -5,12 +5,13 @@
 #include <limits>
 #include <numbers>
 
-#include "base/four_char_code.h"
-#include "base/number_text.h"
-#include "base/put_literal.h"
+#include "base/script_text.h"
 
 namespace mapjass {
 
+// Kept byte for byte on purpose, oddities included (the two blanks after "="
+// in CD, the seven empty lines at the end): scripts already pasted into maps
+// hold this text, and a comparison with them should show only real changes.
 const std::string_view kDoodadScriptPreamble =
     "function RF takes nothing returns nothing\n"
     "call FogMaskEnable(false)\n"
@@ -107,6 +108,8 @@ size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFin
 std::string doodadHeaderReport(const DoodadFileHeader& header) {
   std::string report = "\nFILE: ";
   report.append(header.signature, fourCharCodeLength(header.signature));
+  // The "o" right after the signature ("W3doo") is not a typo to fix: the
+  // report is kept byte for byte.
   report += "o\nVersion: " + std::to_string(header.version) + "." +
             std::to_string(header.subversion) + "\nnumber:" + std::to_string(header.doodadCount) +
             "\n\n\n\n\n";

@@ -7,28 +7,29 @@
 
 namespace mapjass {
 
-Status copyDoodadBackup() {
+Status copyDoodadBackup(const std::string& folder) {
   ByteReader in;
-  if (Status opened = ByteReader::openFile(kDoodadFile, in); !opened.ok()) return opened;
+  if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
   OutputFile backup;
-  if (Status created = backup.open(kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
+  if (Status created = backup.open(folder, kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
   while (in.remaining() > 0) {
     size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
     const uint8_t* p = in.take(piece);
     if (p == nullptr) {
-      return Status::failure(in.name() + ": could not be read to its end (offset " +
-                             std::to_string(in.offset()) + "); war3map.old was left as it was");
+      // The file shrank, or could not be read, while it was copied.
+      return Status::failure(in.endMessage(0, "the bytes to back up") +
+                             "; war3map.old was left as it was");
     }
     backup.write(p, piece);
   }
   return backup.finishAndCommit();
 }
 
-Status writeEmptyDoodadFile(const DoodadFileHeader& header) {
+Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header) {
   OutputFile file;
-  if (Status created = file.open(kEmptyDoodadFile, FileMode::kBinary); !created.ok()) {
+  if (Status created = file.open(folder, kEmptyDoodadFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
   uint8_t bytes[kDoodadHeaderSize];
@@ -37,8 +38,9 @@ Status writeEmptyDoodadFile(const DoodadFileHeader& header) {
   return file.finishAndCommit();
 }
 
-Status openConvertedDoodadFile(OutputFile& file, const DoodadFileHeader& header) {
-  if (Status created = file.open(kConvertedDoodadFile, FileMode::kBinary); !created.ok()) {
+Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,
+                               OutputFile& file) {
+  if (Status created = file.open(folder, kConvertedDoodadFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
   uint8_t bytes[kDoodadHeaderSize];

@@ -29,7 +29,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 #include "base/byte_reader.h"
@@ -79,8 +78,12 @@ struct TilePoint {
 struct TerrainPreamble {
   TerrainFileHeader header;
   TilesetIdList groundTilesets;
-  TilesetIdList cliffTilesets;
+  TilesetIdList cliffTilesets;  // its count is set as soon as it is read
   TerrainGrid grid;
+  // How many of the five parts above were read, in file order: the header,
+  // the ground ids, the cliff count, the cliff ids and the grid. The report
+  // shows these also when a later part could not be read.
+  int partsRead = 0;
 };
 
 // How the tile points of one file are laid out.
@@ -91,11 +94,9 @@ struct TilePointFormat {
 
 TilePointFormat tilePointFormatOf(int32_t version);
 
-// Reads everything before the first tile point and prints the terrain report
-// on `console` as it goes. Fails on a short file and on a tileset count that
-// is negative or larger than the file can hold; the report lines printed
-// before that stay.
-Status readTerrainPreamble(ByteReader& in, std::FILE* console, TerrainPreamble& preamble);
+// Reads everything before the first tile point. Fails on a short file and
+// on a tileset count that is negative or larger than the file can hold.
+Status readTerrainPreamble(ByteReader& in, TerrainPreamble& preamble);
 
 // Reads the next point. False when the input ends first. Inline: it runs once
 // for every point of the map.

@@ -1,54 +1,37 @@
-// The doodad reader on in-memory bytes, then the whole doodad job on the
-// same bytes as "war3map.doo".
+// The whole doodad job on any bytes as "war3map.doo", with every side file.
+// Nothing may crash, and a failed job keeps the earlier script and converted
+// copy and leaves no temporary file.
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
-#include "base/byte_reader.h"
-#include "doodads/doodad_format.h"
 #include "doodads/doodad_job.h"
-#include "doodads/doodad_script.h"
-#include "fuzz_folder.h"
+#include "test_support.h"
 
 using namespace mapjass;
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzzing::enterFuzzFolder();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  ByteReader in = ByteReader::fromMemory(data, size, "war3map.doo");
-  DoodadFileHeader header;
-  if (readDoodadFileHeader(in, header).ok()) {
-    DoodadRecordFormat format = doodadRecordFormatOf(in, header);
-    DoodadRecord record;
-    char lines[kMaxDoodadLinesSize];
-    uint8_t bytes[kDoodadV8RecordSize];
-    for (int32_t i = 0; i < header.doodadCount && readDoodadRecord(in, format, record); ++i) {
-      unsigned nonFinite;
-      if (formatDoodadLines(lines, record, nonFinite) > sizeof lines) std::abort();
-      encodeDoodadRecord(record, DoodadLayout::V7, bytes);
-      encodeDoodadRecord(record, DoodadLayout::V8, bytes);
-    }
-  }
-
-  static const uint8_t kEarlier[] = "earlier";
-  fuzzing::writeWhole("war3map.doo", data, size);
-  fuzzing::writeWhole("war3map.doo.j", kEarlier, 7);
-  fuzzing::writeWhole("war3mapCONV.doo", kEarlier, 7);
-  RunOptions options;
-  options.convertDoodads = options.convertDoodadVersion = options.wrapInFunction = true;
-  options.functionName = "Fuzz";
-  options.createEmptyDoodadFile = options.backupDoodadFile = true;
+  static const testing::TempFolder folder;
   static std::FILE* console = std::fopen("/dev/null", "w");
-  Status status = runDoodadJob(options, console, [](const std::string&) {});
-  if (!status.ok()) {
-    // A failed job keeps the earlier script and converted copy.
-    if (fuzzing::readWhole("war3map.doo.j") != "earlier") std::abort();
-    if (fuzzing::readWhole("war3mapCONV.doo") != "earlier") std::abort();
+  folder.write("war3map.doo", std::string(reinterpret_cast<const char*>(data), size));
+  folder.write("war3map.doo.j", "earlier");
+  folder.write("war3mapCONV.doo", "earlier");
+  RunOptions options{.convertDoodads = true,
+                     .convertDoodadVersion = true,
+                     .wrapInFunction = true,
+                     .functionName = "Fuzz",
+                     .createEmptyDoodadFile = true,
+                     .backupDoodadFile = true};
+  Status status = runDoodadJob(options, folder.path(), console, [](const std::string&) {});
+  testing::Files files = folder.contents();
+  const std::set<std::string> names = {"war3map.doo", "war3map.doo.j", "war3mapCONV.doo",
+                                       "war3map.old", "war3mapNULL.doo"};
+  for (const auto& [name, content] : files) {
+    if (names.count(name) == 0) std::abort();  // a temporary file left behind
   }
-  fuzzing::expectOnly(
-      {"war3map.doo", "war3map.doo.j", "war3mapCONV.doo", "war3map.old", "war3mapNULL.doo"});
+  if (!status.ok() && files["war3map.doo.j"] + files["war3mapCONV.doo"] != "earlierearlier") {
+    std::abort();
+  }
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "base/number_text.h"
+#include "base/script_text.h"
 
 #include <algorithm>
 #include <array>

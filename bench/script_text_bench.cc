@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "base/number_text.h"
+#include "base/script_text.h"
 
 namespace {
 

@@ -1,0 +1,288 @@
+// The doodad job on files in a folder: the script, the side files, and
+// what a short file leaves.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "doodads/doodad_job.h"
+#include "map_writer.h"
+#include "test_support.h"
+
+namespace mapjass {
+namespace {
+
+using namespace std::string_literals;
+using namespace testing;
+
+const std::string kPreamble =
+    "function RF takes nothing returns nothing\ncall FogMaskEnable(false)\ncall "
+    "FogEnable(false)\ncall FogMaskEnable(true)\ncall FogEnable(true)\nendfunction\n"
+    "function CD takes integer objectid, real x, real y, real z, real face, real scale, integer "
+    "variation returns nothing\n"
+    "set bj_lastCreatedDestructable =  "
+    "CreateDestructableZ(objectid,x,y,z,face,scale,variation)\nendfunction\n"
+    "function SL takes integer L returns nothing\n"
+    "call SetDestructableLife(GetLastCreatedDestructable(), "
+    "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n\n\n\n\n\n\n\n";
+
+JobRun run(const TempFolder& folder, RunOptions options) {
+  options.convertDoodads = true;
+  return runJob(runDoodadJob, options, folder);
+}
+
+// A doodad unlike its neighbours in every field.
+TestDoodad doodadNumber(int i) {
+  auto f = [i](int period, float scale) { return static_cast<float>(i % period) * scale; };
+  TestDoodad d{"ABaZ", i % 10 - 3, f(9999, 1.5f) - 2000, 3000 - f(9999, 0.14f), f(13, 0.3f)};
+  d.typeId[2] = static_cast<char>('a' + i % 26);
+  d.angle = f(628, 0.01f);
+  d.scaleX = 0.5f, d.scaleY = 0.75f, d.scaleZ = 0.5f + f(4, 0.25f);
+  d.flags = static_cast<uint8_t>(i % 8), d.life = static_cast<uint8_t>(i % 150);
+  d.itemTablePointer = -1 - i, d.editorId = 1000 + i;
+  return d;
+}
+
+// Its CD line, and SL line, as printf writes them; the facing in degrees.
+std::string linesOf(const TestDoodad& d) {
+  char cd[256];
+  std::snprintf(cd, sizeof cd, "call CD( '%.4s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
+                d.typeId.c_str(), double{d.x}, double{d.y}, double{d.z},
+                double{static_cast<float>(double{d.angle} * 180 / 3.141592653589793)},
+                double{d.scaleZ}, d.variation);
+  return cd + (d.life < 100 ? "call SL(" + std::to_string(d.life) + ")\n" : std::string());
+}
+
+// Every layout is read field for field: the script shows the fields it
+// uses, and the converted copy, which the writer makes independently, all
+// the others.
+TEST(DoodadJob, ReadsEveryLayoutAndConvertsIt) {
+  TempFolder folder;
+  const ItemSet two{{{"ratc", 50}, {"rat6", 50}}}, none{}, negative{{}, -3};
+  struct Case {
+    int32_t version;
+    std::string skin;
+    std::vector<ItemSet> sets;
+  };
+  const Case cases[] = {{7, "", {}},     {8, "", {}},        {8, "", {two, none, negative}},
+                        {8, "Skn1", {}}, {8, "ATtr", {two}}, {9, "", {}},
+                        {-1, "", {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    TestDoodadFile file{.version = c.version};
+    std::string lines;
+    for (int i = 0; i < 3; ++i) {
+      file.doodads.push_back(doodadNumber(i));
+      file.doodads[i].skinId = c.skin;
+      file.doodads[i].itemSets = c.sets;
+      lines += linesOf(file.doodads[i]);
+    }
+    folder.write("war3map.doo", doodadFileBytes(file));
+    JobRun job = run(folder, {.convertDoodadVersion = true});
+    ASSERT_TRUE(job.status.ok()) << job.status.error;
+    EXPECT_EQ(job.report,
+              "\nFILE: W3doo\nVersion: " + std::to_string(c.version) + ".11\nnumber:3\n\n\n\n\n");
+    EXPECT_EQ(folder.read("war3map.doo.j"), kPreamble + lines + "call RF()");
+    TestDoodadFile other = file;
+    other.version = c.version == 7 ? 8 : 7;
+    other.trailer = {};
+    for (TestDoodad& d : other.doodads) {
+      d.skinId.clear();
+      d.itemSets.clear();
+      d.itemTablePointer = c.version == 7 ? 0 : d.itemTablePointer;
+    }
+    EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other));
+  }
+}
+
+// Life, ids, and numbers that JASS cannot write as %.6g would; the facing
+// goes from radians to degrees, and what is not a finite number is 0.
+TEST(DoodadJob, WritesWhatJassCanRead) {
+  TempFolder folder;
+  TestDoodadFile file{.signature = "AB\0D"s,
+                      .version = 7,
+                      .subversion = 9,
+                      .doodads = {{"YTlb", 0, 1e6f, 1.5e-05f, 0, 0, 1, 1, -0.0f, 2, 99},
+                                  {.typeId = "YT\0x"s, .life = 0},
+                                  {.variation = -2147483647 - 1, .life = 255},
+                                  {.x = NAN, .y = INFINITY, .z = NAN, .scaleZ = NAN, .life = 101}}};
+  std::string script = kPreamble +
+                       "call CD( 'YTlb', 1000000.0, 0.000015, 0, 0, -0, 0 )\ncall SL(99)\n"
+                       "call CD( 'YT', 0, 0, 0, 0, 1, 0 )\ncall SL(0)\n"
+                       "call CD( 'LTlt', 0, 0, 0, 0, 1, -2147483648 )\n"
+                       "call CD( 'LTlt', 0, 0, 0, 0, 0, 0 )\n";
+  std::vector<std::string> warnings;
+  for (const char* field : {"x", "y", "z", "scaleZ"}) {
+    warnings.push_back("record 4 of 15: " + std::string(field));
+  }
+  const std::pair<float, const char*> facings[] = {
+      {4.712389f, "270"},         {1.5707964f, "90"},
+      {0.017453292f, "1"},        {6.2831855f, "360"},
+      {-0.7853982f, "-45"},       {0.5f, "28.6479"},
+      {1e-9f, "0.0000000572958"}, {5.9e36f, "338045000000000000000000000000000000000.0"},
+      {1e37f, nullptr},           {-1e37f, nullptr},
+      {-INFINITY, nullptr}};
+  for (auto [radians, degrees] : facings) {
+    file.doodads.push_back({.angle = radians});
+    script += "call CD( 'LTlt', 0, 0, 0, " + std::string(degrees ? degrees : "0") + ", 1, 0 )\n";
+    if (!degrees)
+      warnings.push_back("record " + std::to_string(file.doodads.size()) + " of 15: angle");
+  }
+  for (std::string& warning : warnings) {
+    warning = "war3map.doo: " + warning + " is not a finite number; 0 written instead";
+  }
+  folder.write("war3map.doo", doodadFileBytes(file));
+  JobRun job = run(folder, {});
+  ASSERT_TRUE(job.status.ok()) << job.status.error;
+  EXPECT_EQ(job.report, "\nFILE: ABo\nVersion: 7.9\nnumber:15\n\n\n\n\n");
+  EXPECT_EQ(folder.read("war3map.doo.j"), script + "call RF()");
+  EXPECT_EQ(job.warnings, warnings);
+}
+
+// The backup is every byte (around the copy's 4096-byte pieces too); the
+// other two hold the header, the converted copy with its count as read.
+TEST(DoodadJob, SideFiles) {
+  TempFolder folder;
+  for (auto [version, count, trailer] : {std::tuple{8, 0, 0},
+                                         {7, 0, 5},
+                                         {8, -5, 0},
+                                         {8, 0, 4079},
+                                         {8, 0, 4080},
+                                         {8, 0, 4081},
+                                         {8, 0, 4082}}) {
+    TestDoodadFile file{
+        .version = version, .doodadCount = count, .trailer = Bytes(trailer, '\xA5')};
+    const std::string input = doodadFileBytes(file);
+    folder.write("war3map.doo", input);
+    RunOptions all{
+        .convertDoodadVersion = true, .createEmptyDoodadFile = true, .backupDoodadFile = true};
+    ASSERT_TRUE(run(folder, all).status.ok());
+    EXPECT_EQ(folder.read("war3map.old"), input) << input.size();
+    EXPECT_EQ(folder.read("war3mapNULL.doo"), input.substr(0, 12) + std::string(4, '\0'));
+    EXPECT_EQ(folder.read("war3mapCONV.doo"),
+              input.substr(0, 4) + (version == 7 ? '\x08' : '\x07') + input.substr(5, 11));
+    EXPECT_EQ(folder.contents().size(), 5u);  // no temporary file is left
+  }
+}
+
+// A wrapped list longer than one game thread runs is split into functions
+// of 2,000 records; each SL line stays with its own CD line.
+TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
+  TempFolder folder;
+  for (int count : {1, 2000, 2001, 4000, 4001}) {
+    SCOPED_TRACE(count);
+    TestDoodadFile file;
+    for (int i = 0; i < count; ++i) file.doodads.push_back(doodadNumber(i));
+    folder.write("war3map.doo", doodadFileBytes(file));
+    JobRun job =
+        run(folder, {.wrapInFunction = true, .functionName = std::string("Place\0ignored", 13)});
+    ASSERT_TRUE(job.status.ok()) << job.status.error;
+    EXPECT_TRUE(job.warnings.empty());
+    int parts = count <= 2000 ? 0 : (count + 1999) / 2000;
+    std::string expected = kPreamble, calls;
+    for (int i = 0; i < count; ++i) {
+      std::string part = "Place_" + std::to_string(i / 2000 + 1);
+      if (parts > 0 && i % 2000 == 0) {
+        expected += "function " + part + " takes nothing returns nothing\n";
+        calls += "call ExecuteFunc(\"" + part + "\")\n";
+      }
+      if (parts == 0 && i == 0) expected += "function Place takes nothing returns nothing\n";
+      expected += linesOf(file.doodads[i]);
+      if (parts > 0 && (i % 2000 == 1999 || i == count - 1)) expected += "endfunction\n";
+    }
+    if (parts > 0) expected += "function Place takes nothing returns nothing\n" + calls;
+    EXPECT_TRUE(folder.read("war3map.doo.j") == expected + "call RF()\nendfunction");
+  }
+  // Cut off inside the second function: nothing of it is written.
+  Bytes whole = doodadFileBytes(TestDoodadFile{.doodads = std::vector<TestDoodad>(2500)});
+  folder.write("war3map.doo", whole.substr(0, 16 + 50 * 2100 + 7));
+  folder.write("war3map.doo.j", "earlier");
+  EXPECT_EQ(run(folder, {.wrapInFunction = true}).status.error,
+            "war3map.doo: file ends inside record 2101 of 2500 (offset 105023)");
+  EXPECT_EQ(folder.read("war3map.doo.j"), "earlier");
+}
+
+// The game stops a thread after about 300,000 operations, so an unwrapped
+// list that would cost more than half of that is written with a warning.
+TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
+  TempFolder folder;
+  // 40 operations a CD line and 32 an SL line; the warning gives the sum.
+  for (auto [cdOnly, withSl, wrapped, operations] : {std::tuple{3750, 0, false, ""},
+                                                     {3749, 1, false, "150032"},
+                                                     {0, 2084, false, "150048"},
+                                                     {0, 2083, false, ""},
+                                                     {3751, 0, true, ""}}) {
+    TestDoodadFile file{.doodads = std::vector<TestDoodad>(cdOnly)};
+    file.doodads.insert(file.doodads.end(), withSl, TestDoodad{.life = 10});
+    folder.write("war3map.doo", doodadFileBytes(file));
+    JobRun job = run(folder, {.wrapInFunction = wrapped});
+    ASSERT_TRUE(job.status.ok());
+    std::vector<std::string> expected;
+    if (*operations != '\0') {
+      expected.push_back("war3map.doo.j: about " + std::string(operations) +
+                         " operations in one game thread, more than the 150000 the tool plans "
+                         "with, so the game may stop before the last doodad; answer 1 to the "
+                         "function question and the tool splits the list across threads");
+    }
+    EXPECT_EQ(job.warnings, expected) << cdOnly << " + " << withSl;
+  }
+}
+
+// When the converted copy cannot take its place at the very end (here a
+// folder appears under its name halfway through), the script stays as it
+// was too.
+TEST(DoodadJob, ScriptAndConvertedCopyTakeTheirPlacesTogether) {
+  TempFolder folder;
+  folder.write("war3map.doo", doodadFileBytes({.doodads = {{.z = NAN}}}));
+  folder.write("war3map.doo.j", "earlier");
+  std::FILE* console = std::fopen("/dev/null", "w");
+  Status status =
+      runDoodadJob({.convertDoodads = true, .convertDoodadVersion = true}, folder.path(), console,
+                   [&](const std::string&) { folder.write("war3mapCONV.doo", "<folder>"); });
+  std::fclose(console);
+  EXPECT_EQ(status.error, "war3mapCONV.doo: cannot replace: Is a directory");
+  EXPECT_EQ(folder.contents(), (Files{{"war3map.doo", folder.read("war3map.doo")},
+                                      {"war3map.doo.j", "earlier"},
+                                      {"war3mapCONV.doo", "<folder>"}}));
+}
+
+TEST(DoodadJob, EveryTruncationFailsCleanly) {
+  TempFolder folder;
+  TestDoodadFile file{.doodadCount = 3, .doodads = {typicalDoodad(), typicalDoodad()}};
+  file.doodads[1].itemSets = {ItemSet{{{"ratc", 10}, {"rat6", 20}}}};
+  file.trailer = {};
+  for (int32_t version : {7, 8}) {
+    file.version = version;
+    // Record k starts where a file of the first k - 1 records ends.
+    std::vector<size_t> starts;
+    for (size_t k = 0; k <= 2; ++k) {
+      TestDoodadFile first = file;
+      first.doodads.resize(k);
+      starts.push_back(doodadFileBytes(first).size());
+    }
+    file.doodads.push_back(typicalDoodad());
+    const Bytes whole = doodadFileBytes(file);
+    file.doodads.pop_back();
+    for (size_t length = 0; length < whole.size(); ++length) {
+      folder.write("war3map.doo", whole.substr(0, length));
+      folder.write("war3map.doo.j", "earlier");
+      folder.write("war3mapCONV.doo", "earlier");
+      size_t k = std::upper_bound(starts.begin(), starts.end(), length) - starts.begin();
+      std::string location =
+          k == 0 ? "the 16-byte header" : "record " + std::to_string(k) + " of 3";
+      bool before = length == (k == 0 ? 0 : starts[k - 1]);
+      EXPECT_EQ(run(folder, {.convertDoodadVersion = true, .wrapInFunction = true}).status.error,
+                "war3map.doo: file ends " + std::string(before ? "before " : "inside ") + location +
+                    " (offset " + std::to_string(length) + ")");
+      EXPECT_EQ(folder.contents(), (Files{{"war3map.doo", folder.read("war3map.doo")},
+                                          {"war3map.doo.j", "earlier"},
+                                          {"war3mapCONV.doo", "earlier"}}));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mapjass

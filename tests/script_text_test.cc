@@ -1,0 +1,63 @@
+#include "base/script_text.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace mapjass {
+namespace {
+
+std::string g6(float value) {
+  char text[kMaxFloatG6Size];
+  return std::string(text, formatFloatG6(text, value));
+}
+
+// What is wrong with the text of `value`, or "" when nothing is. It must be
+// printf's "%.6g", except that where that has an exponent, which JASS
+// cannot read, the same number is written out in full as a real.
+std::string mismatch(float value) {
+  std::string ours = g6(value);
+  char theirs[64];
+  std::snprintf(theirs, sizeof theirs, "%.6g", static_cast<double>(value));
+  bool same = std::strchr(theirs, 'e') == nullptr
+                  ? ours == theirs
+                  : ours.find('e') == std::string::npos && ours.find('.') != std::string::npos &&
+                        std::stod(ours) == std::stod(theirs);
+  return same ? "" : ours + " instead of " + theirs;
+}
+
+TEST(FormatFloatG6, AgreesWithPrintf) {
+  std::mt19937 random(12345);
+  for (int i = 0; i < 2'000'000; ++i) {
+    float value = std::bit_cast<float>(static_cast<uint32_t>(random()));
+    if (!std::isfinite(value)) continue;
+    ASSERT_EQ(mismatch(value), "") << std::hexfloat << value;
+  }
+  // Every float of the ranges that maps use most, whole and fractional
+  // alike, and the borders of the exponent form.
+  const std::pair<float, float> ranges[] = {
+      {0.0f, 8.0f}, {30000.0f, 30500.0f}, {9.9e-5f, 1.01e-4f}, {999000.0f, 1.001e6f}};
+  for (auto [low, high] : ranges) {
+    for (uint32_t bits = std::bit_cast<uint32_t>(low); bits <= std::bit_cast<uint32_t>(high);
+         bits += (high < 10 ? 1021 : 1)) {
+      float value = std::bit_cast<float>(bits);
+      ASSERT_EQ(mismatch(value), "") << std::hexfloat << value;
+      ASSERT_EQ(mismatch(-value), "") << std::hexfloat << -value;
+    }
+  }
+  // The exponent range, exactly: all six digits, zeros, and ".0" to keep a
+  // large number a real.
+  EXPECT_EQ(g6(1e6f), "1000000.0");
+  EXPECT_EQ(g6(-12345678.0f), "-12345700.0");
+  EXPECT_EQ(g6(1.5e-05f), "0.000015");
+  EXPECT_EQ(g6(1.4e-45f), "0.0000000000000000000000000000000000000000000014013");
+}
+
+}  // namespace
+}  // namespace mapjass
