@@ -1,4 +1,5 @@
-# Sourced by the scripts: makes sure the Debian packages they need are there.
+# Sourced by the scripts: makes sure the Debian packages they need are there,
+# and configures build folders the same way for all of them.
 # As root it installs what is missing; otherwise it prints the command to run.
 
 # Sets `missing` to those of the named packages that are not installed.
@@ -41,4 +42,15 @@ offer_packages() {
   install_missing && return 0
   echo "Could not install ${missing[*]}." >&2
   return 1
+}
+
+# Configures the build folder $1 with every option of the project set: the
+# ones given after it as given, all others at their defaults here. Scripts
+# share build/, and a cached choice of one script must not leak into the
+# next.
+configure() {
+  local folder=$1
+  shift
+  cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=Release -DMAPJASS_TESTS=OFF -DMAPJASS_BENCH=OFF \
+    -DMAPJASS_FUZZ=OFF -DMAPJASS_SANITIZE=OFF -DMAPJASS_WERROR=OFF "$@" >/dev/null
 }
