@@ -58,43 +58,64 @@ std::string linesOf(const TestDoodad& d) {
 
 // Every layout is read field for field: the script shows the fields it
 // uses, and the converted copy, which the writer makes independently, all
-// the others.
-TEST(DoodadJob, ReadsEveryLayoutAndConvertsIt) {
+// the others. The backup holds every byte (around the copy's 4096-byte
+// pieces too) and the empty file the header with a count of 0.
+TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
   TempFolder folder;
   const ItemSet two{{{"ratc", 50}, {"rat6", 50}}}, none{}, negative{{}, -3};
+  const ItemSet many{std::vector<std::pair<std::string, int32_t>>(600, {"ratc", 1})};
   struct Case {
     int32_t version;
     std::string skin;
     std::vector<ItemSet> sets;
+    int doodads = 3, count = -1;  // -1: the number of doodads
+    size_t trailer = 8;
   };
-  const Case cases[] = {{7, "", {}},     {8, "", {}},        {8, "", {two, none, negative}},
-                        {8, "Skn1", {}}, {8, "ATtr", {two}}, {9, "", {}},
-                        {-1, "", {}}};
+  const Case cases[] = {{7, "", {}},
+                        {8, "", {}},
+                        {8, "", {two, none, negative, many}},
+                        {8, "Skn1", {}},
+                        {8, "ATtr", {two}},
+                        {9, "", {}},
+                        {-1, "", {}},
+                        {7, "", {}, 2, 0},
+                        {8, "", {}, 2, -5},
+                        {8, "", {}, 0, 0, 4079},
+                        {8, "", {}, 0, 0, 4080},
+                        {8, "", {}, 0, 0, 4081},
+                        {8, "", {}, 0, 0, 4082}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.version);
-    TestDoodadFile file{.version = c.version};
+    TestDoodadFile file{
+        .version = c.version, .doodadCount = c.count, .trailer = Bytes(c.trailer, '\xA5')};
     std::string lines;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < c.doodads; ++i) {
       file.doodads.push_back(doodadNumber(i));
       file.doodads[i].skinId = c.skin;
       file.doodads[i].itemSets = c.sets;
-      lines += linesOf(file.doodads[i]);
+      if (c.count == -1) lines += linesOf(file.doodads[i]);
     }
-    folder.write("war3map.doo", doodadFileBytes(file));
-    JobRun job = run(folder, {.convertDoodadVersion = true});
+    const Bytes input = doodadFileBytes(file);
+    folder.write("war3map.doo", input);
+    JobRun job = run(
+        folder,
+        {.convertDoodadVersion = true, .createEmptyDoodadFile = true, .backupDoodadFile = true});
     ASSERT_TRUE(job.status.ok()) << job.status.error;
-    EXPECT_EQ(job.report,
-              "\nFILE: W3doo\nVersion: " + std::to_string(c.version) + ".11\nnumber:3\n\n\n\n\n");
+    EXPECT_EQ(job.report, "\nFILE: W3doo\nVersion: " + std::to_string(c.version) + ".11\nnumber:" +
+                              std::to_string(c.count == -1 ? c.doodads : c.count) + "\n\n\n\n\n");
     EXPECT_EQ(folder.read("war3map.doo.j"), kPreamble + lines + "call RF()");
     TestDoodadFile other = file;
     other.version = c.version == 7 ? 8 : 7;
-    other.trailer = {};
+    other.trailer.clear();
+    if (c.count != -1) other.doodads.clear();  // not read: a count of 0 or below
     for (TestDoodad& d : other.doodads) {
       d.skinId.clear();
       d.itemSets.clear();
       d.itemTablePointer = c.version == 7 ? 0 : d.itemTablePointer;
     }
-    EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other));
+    EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other)) << c.version;
+    EXPECT_EQ(folder.read("war3map.old"), input);
+    EXPECT_EQ(folder.read("war3mapNULL.doo"), input.substr(0, 12) + std::string(4, '\0'));
+    EXPECT_EQ(folder.contents().size(), 5u);  // no temporary file is left
   }
 }
 
@@ -142,32 +163,6 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
   EXPECT_EQ(job.warnings, warnings);
 }
 
-// The backup is every byte (around the copy's 4096-byte pieces too); the
-// other two hold the header, the converted copy with its count as read.
-TEST(DoodadJob, SideFiles) {
-  TempFolder folder;
-  for (auto [version, count, trailer] : {std::tuple{8, 0, 0},
-                                         {7, 0, 5},
-                                         {8, -5, 0},
-                                         {8, 0, 4079},
-                                         {8, 0, 4080},
-                                         {8, 0, 4081},
-                                         {8, 0, 4082}}) {
-    TestDoodadFile file{
-        .version = version, .doodadCount = count, .trailer = Bytes(trailer, '\xA5')};
-    const std::string input = doodadFileBytes(file);
-    folder.write("war3map.doo", input);
-    RunOptions all{
-        .convertDoodadVersion = true, .createEmptyDoodadFile = true, .backupDoodadFile = true};
-    ASSERT_TRUE(run(folder, all).status.ok());
-    EXPECT_EQ(folder.read("war3map.old"), input) << input.size();
-    EXPECT_EQ(folder.read("war3mapNULL.doo"), input.substr(0, 12) + std::string(4, '\0'));
-    EXPECT_EQ(folder.read("war3mapCONV.doo"),
-              input.substr(0, 4) + (version == 7 ? '\x08' : '\x07') + input.substr(5, 11));
-    EXPECT_EQ(folder.contents().size(), 5u);  // no temporary file is left
-  }
-}
-
 // A wrapped list longer than one game thread runs is split into functions
 // of 2,000 records; each SL line stays with its own CD line.
 TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
@@ -210,15 +205,12 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
 TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
   TempFolder folder;
   // 40 operations a CD line and 32 an SL line; the warning gives the sum.
-  for (auto [cdOnly, withSl, wrapped, operations] : {std::tuple{3750, 0, false, ""},
-                                                     {3749, 1, false, "150032"},
-                                                     {0, 2084, false, "150048"},
-                                                     {0, 2083, false, ""},
-                                                     {3751, 0, true, ""}}) {
+  for (auto [cdOnly, withSl, operations] :
+       {std::tuple{3750, 0, ""}, {3749, 1, "150032"}, {0, 2084, "150048"}, {0, 2083, ""}}) {
     TestDoodadFile file{.doodads = std::vector<TestDoodad>(cdOnly)};
     file.doodads.insert(file.doodads.end(), withSl, TestDoodad{.life = 10});
     folder.write("war3map.doo", doodadFileBytes(file));
-    JobRun job = run(folder, {.wrapInFunction = wrapped});
+    JobRun job = run(folder, {});
     ASSERT_TRUE(job.status.ok());
     std::vector<std::string> expected;
     if (*operations != '\0') {
@@ -233,20 +225,22 @@ TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
 
 // When the converted copy cannot take its place at the very end (here a
 // folder appears under its name halfway through), the script stays as it
-// was too.
+// was, or stays away when there was none.
 TEST(DoodadJob, ScriptAndConvertedCopyTakeTheirPlacesTogether) {
-  TempFolder folder;
-  folder.write("war3map.doo", doodadFileBytes({.doodads = {{.z = NAN}}}));
-  folder.write("war3map.doo.j", "earlier");
-  std::FILE* console = std::fopen("/dev/null", "w");
-  Status status =
-      runDoodadJob({.convertDoodads = true, .convertDoodadVersion = true}, folder.path(), console,
-                   [&](const std::string&) { folder.write("war3mapCONV.doo", "<folder>"); });
-  std::fclose(console);
-  EXPECT_EQ(status.error, "war3mapCONV.doo: cannot replace: Is a directory");
-  EXPECT_EQ(folder.contents(), (Files{{"war3map.doo", folder.read("war3map.doo")},
-                                      {"war3map.doo.j", "earlier"},
-                                      {"war3mapCONV.doo", "<folder>"}}));
+  for (const char* earlier : {"earlier", ""}) {
+    TempFolder folder;
+    folder.write("war3map.doo", doodadFileBytes({.doodads = {{.z = NAN}}}));
+    if (*earlier != '\0') folder.write("war3map.doo.j", earlier);
+    Files expected = folder.contents();
+    expected["war3mapCONV.doo"] = "<folder>";
+    std::FILE* console = std::fopen("/dev/null", "w");
+    Status status =
+        runDoodadJob({.convertDoodads = true, .convertDoodadVersion = true}, folder.path(), console,
+                     [&](const std::string&) { folder.write("war3mapCONV.doo", "<folder>"); });
+    std::fclose(console);
+    EXPECT_EQ(status.error, "war3mapCONV.doo: cannot replace: Is a directory");
+    EXPECT_EQ(folder.contents(), expected);
+  }
 }
 
 TEST(DoodadJob, EveryTruncationFailsCleanly) {

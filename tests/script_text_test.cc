@@ -13,16 +13,12 @@
 namespace mapjass {
 namespace {
 
-std::string g6(float value) {
-  char text[kMaxFloatG6Size];
-  return std::string(text, formatFloatG6(text, value));
-}
-
 // What is wrong with the text of `value`, or "" when nothing is. It must be
 // printf's "%.6g", except that where that has an exponent, which JASS
 // cannot read, the same number is written out in full as a real.
 std::string mismatch(float value) {
-  std::string ours = g6(value);
+  char text[kMaxFloatG6Size];
+  std::string ours(text, formatFloatG6(text, value));
   char theirs[64];
   std::snprintf(theirs, sizeof theirs, "%.6g", static_cast<double>(value));
   bool same = std::strchr(theirs, 'e') == nullptr
@@ -51,12 +47,6 @@ TEST(FormatFloatG6, AgreesWithPrintf) {
       ASSERT_EQ(mismatch(-value), "") << std::hexfloat << -value;
     }
   }
-  // The exponent range, exactly: all six digits, zeros, and ".0" to keep a
-  // large number a real.
-  EXPECT_EQ(g6(1e6f), "1000000.0");
-  EXPECT_EQ(g6(-12345678.0f), "-12345700.0");
-  EXPECT_EQ(g6(1.5e-05f), "0.000015");
-  EXPECT_EQ(g6(1.4e-45f), "0.0000000000000000000000000000000000000000000014013");
 }
 
 }  // namespace

@@ -48,19 +48,15 @@ TEST(TerrainJob, CraterDepth) {
 }
 
 // Points in file order, row after row; the height line before the texture
-// line; the filter compared as a whole, case-sensitive word.
+// line; the filter compared as a whole, case-sensitive word. An empty slot,
+// or an index past the list, names no tileset. Version 12 points take 6 bits
+// of a 16-bit field for the index, older ones 4 bits of a byte.
 TEST(TerrainJob, LinesForEachOption) {
   TempFolder folder;
-  TestTerrainFile file = grid(3, 2, -1536, -2048);
-  file.points = {{7792},
-                 {.textureAndFlags = 0x31},
-                 {8196, 0, 0x01},
-                 {.cliffAndLayer = 0xF3},
-                 {},
-                 {.groundHeight = 8192, .cliffAndLayer = 0}};
-  folder.write("war3map.w3e", terrainFileBytes(file));
-  const char* depths[6] = {"100", nullptr, "-1", "-128", nullptr, "256"};
-  const char* ids[6] = {"Ldrt", "Lgrs", "Lgrs", "Ldrt", "Ldrt", "Ldrt"};
+  const uint16_t textures[2][6] = {{0xA0, 0x32, 0x02, 0x00, 0xF1, 0x09},
+                                   {0x4000, 0x0082, 0x0002, 0x0000, 0xFFC1, 0x0050}};
+  const char* depths[6] = {"100", nullptr, "-1", "-128", "2048", "256"};
+  const char* ids[6] = {"Ldrt", "Lgrs", "Lgrs", "Ldrt", nullptr, nullptr};
   auto script = [&](bool heights, const std::string& only) {
     std::string text;
     for (int i = 0; i < 6; ++i) {
@@ -69,7 +65,7 @@ TEST(TerrainJob, LinesForEachOption) {
       if (heights && depths[i] != nullptr) {
         text += "call TerrainDeformCrater(" + xy + ", 128, " + depths[i] + ".00, 1, true)\n";
       }
-      if (only.empty() || only == ids[i]) {
+      if (ids[i] != nullptr && (only.empty() || only == ids[i])) {
         text += "call SetTerrainType(" + xy + ", '" + ids[i] + "', -1, 1, 1)\n";
       }
     }
@@ -89,40 +85,24 @@ TEST(TerrainJob, LinesForEachOption) {
       // The two options are tested apart, though the questions tie them.
       {{.filterEnabled = true, .filterTexture = "Lgrs"}, script(true, "Lgrs")},
   };
-  for (const auto& [options, expected] : cases) {
-    JobRun job = run(folder, options);
-    ASSERT_TRUE(job.status.ok()) << job.status.error;
-    EXPECT_EQ(folder.read("war3map.w3e.j"), expected) << options.filterTexture;
-    EXPECT_TRUE(job.warnings.empty());
-  }
-}
-
-// An empty slot, or an index past the list, names no tileset. Version 12
-// points take 6 bits of a 16-bit field for the index, older ones 4 bits of
-// a byte.
-TEST(TerrainJob, PointsWithoutATilesetGetNoTextureLine) {
-  TempFolder folder;
-  const uint16_t textures[2][4] = {{0xF1, 0x32, 0x09, 0xA0}, {0xFFC1, 0x0082, 0x0050, 0x4000}};
   for (int32_t version : {11, 12}) {
     const uint16_t* texture = textures[version - 11];
-    TestTerrainFile file = grid(4, 1, 0, 0);
+    TestTerrainFile file = grid(3, 2, -1536, -2048);
     file.version = version;
     file.groundTilesets = {"Ldrt", "\0\0\0\0"s, "Lgrs"};
-    file.points = {{0x2000, 0, texture[0]},
-                   {0x2000, 0, texture[1]},
-                   {-1, 0, texture[2]},
-                   {0x2000, 0, texture[3]}};
+    file.points = {{7792, 0, texture[0]}, {0x2000, 0, texture[1]},
+                   {8196, 0, texture[2]}, {0x2000, 0, texture[3], 0, 0xF3},
+                   {-1, 0, texture[4]},   {8192, 0, texture[5], 0, 0}};
     folder.write("war3map.w3e", terrainFileBytes(file));
-    JobRun job = run(folder, {});
-    ASSERT_TRUE(job.status.ok());
-    EXPECT_EQ(folder.read("war3map.w3e.j"),
-              "call SetTerrainType(128.00, 0.00, 'Lgrs', -1, 1, 1)\n"
-              "call TerrainDeformCrater(256.00, 0.00, 128, 2048.00, 1, true)\n"
-              "call SetTerrainType(384.00, 0.00, 'Ldrt', -1, 1, 1)\n");
-    EXPECT_EQ(job.warnings, std::vector<std::string>{
-                                "war3map.w3e: 2 tile points name no ground tileset (a texture "
-                                "index past the list, or an empty slot); they got no texture "
-                                "line"});
+    for (const auto& [options, expected] : cases) {
+      JobRun job = run(folder, options);
+      ASSERT_TRUE(job.status.ok()) << job.status.error;
+      EXPECT_EQ(folder.read("war3map.w3e.j"), expected) << version << options.filterTexture;
+      EXPECT_EQ(job.warnings, std::vector<std::string>{
+                                  "war3map.w3e: 2 tile points name no ground tileset (a texture "
+                                  "index past the list, or an empty slot); they got no texture "
+                                  "line"});
+    }
   }
 }
 

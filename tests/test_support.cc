@@ -1,13 +1,8 @@
 #include "test_support.h"
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -65,30 +60,6 @@ JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder) {
                      [&run](const std::string& line) { run.warnings.push_back(line); });
   });
   return run;
-}
-
-ProcessResult runProgram(const TempFolder& folder, const std::string& input, long fileSizeLimit) {
-  // The streams go through files beside the folder, so that they never
-  // appear among the files that the program leaves.
-  const std::string io[3] = {folder.path() + ".in", folder.path() + ".out", folder.path() + ".err"};
-  writeFile(io[0], input);
-  pid_t child = startProgram(folder, [&] {
-    for (int fd = 0; fd < 3; ++fd) {
-      dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
-    }
-    if (fileSizeLimit > 0) {
-      // A write beyond the limit then fails with EFBIG, as on a full disk.
-      std::signal(SIGXFSZ, SIG_IGN);
-      rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    }
-  });
-  int status = 0;
-  waitpid(child, &status, 0);
-  ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]),
-                       readFile(io[2])};
-  for (const std::string& path : io) std::remove(path.c_str());
-  return result;
 }
 
 }  // namespace mapjass::testing

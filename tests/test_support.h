@@ -1,8 +1,6 @@
 // Temporary folders, whole files and runs of the jobs and of the program.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -71,27 +69,5 @@ struct JobRun {
 };
 using Job = Status (*)(const RunOptions&, const std::string&, std::FILE*, const WarningSink&);
 JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder);
-
-// Starts the built program in `folder`; `setUp` runs in the new process
-// first, to give it its standard streams.
-template <typename SetUp>
-pid_t startProgram(const TempFolder& folder, SetUp setUp) {
-  pid_t child = fork();
-  if (child != 0) return child;
-  setUp();
-  if (chdir(folder.path().c_str()) == 0) execl(MAPJASS_BINARY, "mapjass", nullptr);
-  _exit(127);
-}
-
-struct ProcessResult {
-  int exitStatus;  // -1 when a signal ended it
-  std::string out;
-  std::string err;
-};
-
-// Runs the program with `input` on its standard input. `fileSizeLimit`,
-// when not 0, caps the size of each file it writes.
-ProcessResult runProgram(const TempFolder& folder, const std::string& input,
-                         long fileSizeLimit = 0);
 
 }  // namespace mapjass::testing

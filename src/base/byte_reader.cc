@@ -40,7 +40,6 @@ Status ByteReader::openFile(const std::string& folder, const std::string& name,
   }
   reader.size_ = static_cast<uint64_t>(info.st_size);
   reader.buffer_.resize(kFileBufferSize);
-  reader.window_ = reader.data_ = reader.end_ = reader.buffer_.data();
   return Status::success();
 }
 

@@ -36,8 +36,9 @@ enum class Kept { kNothing, kLinked, kMoved };
 Status checkReplaceable(const std::string& folder, const std::string& name) {
   struct stat info;
   if (stat(pathIn(folder, name).c_str(), &info) != 0) return Status::success();
-  if (S_ISDIR(info.st_mode))
+  if (S_ISDIR(info.st_mode)) {
     return Status::failure(name + ": is a folder; the file cannot be written");
+  }
   // The mode, not access(): root may write anywhere, but a file that its
   // owner made read-only is kept, as Windows keeps it.
   if ((info.st_mode & 0222) == 0) {
@@ -93,7 +94,7 @@ void OutputFile::writeOut(const char* data, size_t size) {
 }
 
 void OutputFile::flushBuffer() {
-  if (used_ > 0 && fd_ >= 0) writeOut(buffer_.data(), used_);
+  if (fd_ >= 0) writeOut(buffer_.data(), used_);
   used_ = 0;
 }
 

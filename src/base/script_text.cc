@@ -200,7 +200,7 @@ size_t formatZero(char* out, bool negative) {
 // Zero, subnormals and magnitudes beyond the fast path. Kept apart so that
 // the fast path needs no registers saved around a call.
 [[gnu::noinline]] size_t formatFloatG6Slowly(char* out, float value) {
-  if (!std::isfinite(value)) return formatZero(out, false);  // callers pass finite values only
+  if (!std::isfinite(value)) return formatZero(out, false);
   bool negative = std::signbit(value);
   if (value == 0) return formatZero(out, negative);
   return layOut(out, negative, sixDigitsReference(negative ? -value : value));

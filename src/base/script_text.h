@@ -25,8 +25,9 @@ inline constexpr size_t kMaxFixed2Size = 400;
 
 // Six significant digits, round half to even on the exact binary value, as
 // %.6g; positional where %.6g would use an exponent: 1e+06 becomes
-// "1000000.0" and 1.5e-05 becomes "0.000015". `value` must be finite, and
-// `out` must have kMaxFloatG6Size bytes of room.
+// "1000000.0" and 1.5e-05 becomes "0.000015". NaN and the infinities, which
+// JASS cannot express, become "0". `out` must have kMaxFloatG6Size bytes of
+// room.
 size_t formatFloatG6(char* out, float value);
 
 // The same text built from std::to_chars alone: the reference that the fast

@@ -68,10 +68,10 @@ float facingInDegrees(float angle, bool& representable) {
 
 namespace {
 
-// ", " and the number, or 0 where the value is not finite.
-char* putReal(char* p, float value, bool finite) {
+// ", " and the number; 0 for what JASS cannot express.
+char* putReal(char* p, float value) {
   p = put(p, ", ");
-  return p + formatFloatG6(p, finite ? value : 0.0f);
+  return p + formatFloatG6(p, value);
 }
 
 }  // namespace
@@ -82,18 +82,17 @@ size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFin
   p = put(p + fourCharCodeLength(record.typeId), "'");
   bool facingFinite;
   float facing = facingInDegrees(record.angle, facingFinite);
-  // JASS has no NaN or infinity: such a value is written as 0, and its bit
-  // is set in `nonFinite`. Each field is read as it was stored: copying
-  // them into an array first costs more than their text.
+  // Each field is read as it was stored: copying them into an array first
+  // makes the loads wait for the stores, which costs more than their text.
+  p = putReal(p, record.x);
+  p = putReal(p, record.y);
+  p = putReal(p, record.z);
+  p = putReal(p, facing);
+  p = putReal(p, record.scaleZ);
   bool finite[5] = {std::isfinite(record.x), std::isfinite(record.y), std::isfinite(record.z),
                     facingFinite, std::isfinite(record.scaleZ)};
   nonFinite = 0;
   for (int i = 0; i < 5; ++i) nonFinite |= finite[i] ? 0 : 1u << i;
-  p = putReal(p, record.x, finite[0]);
-  p = putReal(p, record.y, finite[1]);
-  p = putReal(p, record.z, finite[2]);
-  p = putReal(p, facing, finite[3]);
-  p = putReal(p, record.scaleZ, finite[4]);
   p = put(p, ", ");
   p += formatInt(p, record.variation);
   p = put(p, " )\n");
