@@ -65,25 +65,18 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
   const ItemSet two{{{"ratc", 50}, {"rat6", 50}}}, none{}, negative{{}, -3};
   const ItemSet many{std::vector<std::pair<std::string, int32_t>>(600, {"ratc", 1})};
   struct Case {
-    int32_t version;
+    int32_t version, converted;  // the converted copy's version
     std::string skin;
     std::vector<ItemSet> sets;
     int doodads = 3, count = -1;  // -1: the number of doodads
     size_t trailer = 8;
   };
-  const Case cases[] = {{7, "", {}},
-                        {8, "", {}},
-                        {8, "", {two, none, negative, many}},
-                        {8, "Skn1", {}},
-                        {8, "ATtr", {two}},
-                        {9, "", {}},
-                        {-1, "", {}},
-                        {7, "", {}, 2, 0},
-                        {8, "", {}, 2, -5},
-                        {8, "", {}, 0, 0, 4079},
-                        {8, "", {}, 0, 0, 4080},
-                        {8, "", {}, 0, 0, 4081},
-                        {8, "", {}, 0, 0, 4082}};
+  std::vector<Case> cases = {
+      {7, 8, "", {}},     {8, 7, "", {}},        {8, 7, "", {two, none, negative, many}},
+      {8, 7, "Skn1", {}}, {8, 7, "ATtr", {two}}, {9, 7, "", {}},
+      {-1, 7, "", {}},    {7, 8, "", {}, 2, 0},  {8, 7, "", {}, 2, -5}};
+  for (size_t trailer = 4079; trailer <= 4082; ++trailer)
+    cases.push_back({8, 7, "", {}, 0, 0, trailer});
   for (const Case& c : cases) {
     TestDoodadFile file{
         .version = c.version, .doodadCount = c.count, .trailer = Bytes(c.trailer, '\xA5')};
@@ -104,13 +97,13 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
                               std::to_string(c.count == -1 ? c.doodads : c.count) + "\n\n\n\n\n");
     EXPECT_EQ(folder.read("war3map.doo.j"), kPreamble + lines + "call RF()");
     TestDoodadFile other = file;
-    other.version = c.version == 7 ? 8 : 7;
+    other.version = c.converted;
     other.trailer.clear();
     if (c.count != -1) other.doodads.clear();  // not read: a count of 0 or below
     for (TestDoodad& d : other.doodads) {
       d.skinId.clear();
       d.itemSets.clear();
-      d.itemTablePointer = c.version == 7 ? 0 : d.itemTablePointer;
+      if (c.converted == 8) d.itemTablePointer = 0;  // a version 7 record has none
     }
     EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other)) << c.version;
     EXPECT_EQ(folder.read("war3map.old"), input);
@@ -135,22 +128,26 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
                        "call CD( 'YT', 0, 0, 0, 0, 1, 0 )\ncall SL(0)\n"
                        "call CD( 'LTlt', 0, 0, 0, 0, 1, -2147483648 )\n"
                        "call CD( 'LTlt', 0, 0, 0, 0, 0, 0 )\n";
-  std::vector<std::string> warnings;
-  for (const char* field : {"x", "y", "z", "scaleZ"}) {
-    warnings.push_back("record 4 of 15: " + std::string(field));
-  }
+  std::vector<std::string> warnings = {"record 4 of 16: x", "record 4 of 16: y",
+                                       "record 4 of 16: z", "record 4 of 16: scaleZ"};
   const std::pair<float, const char*> facings[] = {
-      {4.712389f, "270"},         {1.5707964f, "90"},
-      {0.017453292f, "1"},        {6.2831855f, "360"},
-      {-0.7853982f, "-45"},       {0.5f, "28.6479"},
-      {1e-9f, "0.0000000572958"}, {5.9e36f, "338045000000000000000000000000000000000.0"},
-      {1e37f, nullptr},           {-1e37f, nullptr},
+      {4.712389f, "270"},
+      {1.5707964f, "90"},
+      {0.017453292f, "1"},
+      {6.2831855f, "360"},
+      {-0.7853982f, "-45"},
+      {0.5f, "28.6479"},
+      {1e-9f, "0.0000000572958"},
+      {5.9e36f, "338045000000000000000000000000000000000.0"},
+      {1e37f, nullptr},
+      {-1e37f, nullptr},
+      {NAN, nullptr},
       {-INFINITY, nullptr}};
   for (auto [radians, degrees] : facings) {
     file.doodads.push_back({.angle = radians});
     script += "call CD( 'LTlt', 0, 0, 0, " + std::string(degrees ? degrees : "0") + ", 1, 0 )\n";
     if (!degrees)
-      warnings.push_back("record " + std::to_string(file.doodads.size()) + " of 15: angle");
+      warnings.push_back("record " + std::to_string(file.doodads.size()) + " of 16: angle");
   }
   for (std::string& warning : warnings) {
     warning = "war3map.doo: " + warning + " is not a finite number; 0 written instead";
@@ -158,7 +155,7 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
   folder.write("war3map.doo", doodadFileBytes(file));
   JobRun job = run(folder, {});
   ASSERT_TRUE(job.status.ok()) << job.status.error;
-  EXPECT_EQ(job.report, "\nFILE: ABo\nVersion: 7.9\nnumber:15\n\n\n\n\n");
+  EXPECT_EQ(job.report, "\nFILE: ABo\nVersion: 7.9\nnumber:16\n\n\n\n\n");
   EXPECT_EQ(folder.read("war3map.doo.j"), script + "call RF()");
   EXPECT_EQ(job.warnings, warnings);
 }
@@ -177,7 +174,7 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
     ASSERT_TRUE(job.status.ok()) << job.status.error;
     EXPECT_TRUE(job.warnings.empty());
     int parts = count <= 2000 ? 0 : (count + 1999) / 2000;
-    std::string expected = kPreamble, calls;
+    std::string expected = kPreamble, calls, lines;
     for (int i = 0; i < count; ++i) {
       std::string part = "Place_" + std::to_string(i / 2000 + 1);
       if (parts > 0 && i % 2000 == 0) {
@@ -185,11 +182,14 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
         calls += "call ExecuteFunc(\"" + part + "\")\n";
       }
       if (parts == 0 && i == 0) expected += "function Place takes nothing returns nothing\n";
+      lines += linesOf(file.doodads[i]);
       expected += linesOf(file.doodads[i]);
       if (parts > 0 && (i % 2000 == 1999 || i == count - 1)) expected += "endfunction\n";
     }
     if (parts > 0) expected += "function Place takes nothing returns nothing\n" + calls;
     EXPECT_TRUE(folder.read("war3map.doo.j") == expected + "call RF()\nendfunction");
+    ASSERT_TRUE(run(folder, {}).status.ok());  // unwrapped: one list, as ever
+    EXPECT_TRUE(folder.read("war3map.doo.j") == kPreamble + lines + "call RF()");
   }
   // Cut off inside the second function: nothing of it is written.
   Bytes whole = doodadFileBytes(TestDoodadFile{.doodads = std::vector<TestDoodad>(2500)});

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <csignal>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map_writer.h"
@@ -44,16 +45,13 @@ pid_t startProgram(const TempFolder& folder, SetUp setUp) {
   _exit(127);
 }
 
-struct ProcessResult {
-  int exitStatus;  // -1 when a signal ended it
-  std::string out, err;
-};
-
-// Runs the program with `input` on its standard input. `fileSizeLimit`,
-// when not 0, caps the size of each file it writes: a write beyond it then
-// fails with EFBIG, as on a full disk.
-ProcessResult runProgram(const TempFolder& folder, const std::string& input,
-                         long fileSizeLimit = 0) {
+// Runs the program with `input` on its standard input; gives its exit status
+// (-1 when a signal ended it), standard output and standard error.
+// `fileSizeLimit`, when not 0, caps the size of each file it writes: a write
+// beyond it then fails with EFBIG, as on a full disk.
+std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
+                                                     const std::string& input,
+                                                     long fileSizeLimit = 0) {
   // The streams go through files beside the folder, so that they never
   // appear among the files that the program leaves.
   const std::string io[3] = {folder.path() + ".in", folder.path() + ".out", folder.path() + ".err"};
@@ -68,8 +66,7 @@ ProcessResult runProgram(const TempFolder& folder, const std::string& input,
   });
   int status = 0;
   waitpid(child, &status, 0);
-  ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]),
-                       readFile(io[2])};
+  std::tuple result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]), readFile(io[2])};
   for (const std::string& path : io) std::remove(path.c_str());
   return result;
 }
@@ -172,11 +169,11 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
     TempFolder folder;
     prepare(folder, r.inputs);
     Files expected = folder.contents();
-    ProcessResult result = runProgram(folder, r.answers, r.fileSizeLimit);
-    EXPECT_EQ(result.exitStatus, r.err.empty() ? 0 : 1);
-    EXPECT_EQ(result.err, r.err);
+    auto [exitStatus, out, err] = runProgram(folder, r.answers, r.fileSizeLimit);
+    EXPECT_EQ(exitStatus, r.err.empty() ? 0 : 1);
+    EXPECT_EQ(err, r.err);
     if (!r.out.empty()) {
-      EXPECT_EQ(result.out, r.out);
+      EXPECT_EQ(out, r.out);
     }
     Files actual = folder.contents();
     for (const std::string& name : r.replaced) {
@@ -255,6 +252,15 @@ TEST(Program, WaitsForAKeyOnATerminal) {
            poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
       seen.append(buffer, static_cast<size_t>(got));
     }
+    // A key counts only once the wait has the terminal in raw mode: earlier
+    // ones are dropped on purpose. The line discipline takes up the new mode
+    // a moment after tcgetattr shows it.
+    termios mode;
+    for (int wait = 0; wait < 1000 && tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO);
+         ++wait) {
+      usleep(10'000);
+    }
+    usleep(100'000);
     got = write(master, &key, 1);
     int status = finish(child);
     EXPECT_TRUE(seen.ends_with("number:1\r\n\r\n\r\n\r\n\r\nPress any key to continue . . . "))

@@ -44,9 +44,8 @@ Files TempFolder::contents() const {
   DIR* dir = opendir(path_.c_str());
   while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
     std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat info;
-    stat(file(name).c_str(), &info);
+    struct stat info;  // an entry may be gone by now, removed by the program
+    if (name == "." || name == ".." || stat(file(name).c_str(), &info) != 0) continue;
     contents[name] = S_ISDIR(info.st_mode) ? "<folder>" : read(name);
   }
   if (dir != nullptr) closedir(dir);

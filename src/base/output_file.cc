@@ -118,7 +118,8 @@ void OutputFile::write(const void* data, size_t size) {
     }
     return;
   }
-  // Large pieces, such as a batch of lines, go straight to the file.
+  // Large pieces go straight to the file: a copy into the buffer would gain
+  // nothing, and one larger than the buffer would not fit.
   if (size >= kBufferSize / 4) {
     flushBuffer();
     writeOut(bytes, size);
@@ -188,21 +189,24 @@ Status commitTogether(OutputFile& first, OutputFile& second) {
     }
     kept = Kept::kMoved;
   }
+  // Puts the earlier file back; where that fails, the message says where it is.
+  auto putBack = [&](Status failure) {
+    if (replaceFile(keptPath, first.finalPath_) != 0) {
+      failure.error += "; the earlier " + first.name_ + " is kept as " + first.name_ +
+                       keptPath.substr(first.finalPath_.size());
+    }
+    return failure;
+  };
   Status status = first.commit();
   if (!status.ok()) {
     // The earlier file is still in its place, or aside.
-    if (kept == Kept::kMoved) replaceFile(keptPath, first.finalPath_);
     if (kept == Kept::kLinked) std::remove(keptPath.c_str());
-    return status;
+    return kept == Kept::kMoved ? putBack(status) : status;
   }
   status = second.commit();
   if (!status.ok()) {
-    if (kept == Kept::kNothing) {
-      std::remove(first.finalPath_.c_str());
-    } else {
-      replaceFile(keptPath, first.finalPath_);
-    }
-    return status;
+    if (kept == Kept::kNothing) std::remove(first.finalPath_.c_str());
+    return kept == Kept::kNothing ? status : putBack(status);
   }
   if (kept != Kept::kNothing) std::remove(keptPath.c_str());
   return Status::success();

@@ -89,7 +89,7 @@ cp "$samples/tft/war3map.w3e" "$broken/nan.w3e"
 # centerX of the sample terrain (4 ground and 2 cliff ids) stands at 21+16+8+8.
 printf '\x00\x00\xc0\x7f' | dd of="$broken/nan.w3e" bs=1 seek=53 conv=notrunc status=none
 
-# Enough doodads to be formatted on two threads, with varied values.
+# Enough doodads to be split into functions, with varied values.
 perl -e 'print pack("a4l<3", "W3do", 8, 11, 20000);
   for $i (0 .. 19999) {
     print pack("a4l<f<7CCl<3", "LTlt", $i % 10, $i * 1.37 - 9000, 4000 - $i * 0.61,
@@ -116,6 +116,8 @@ run_case "20000 doodads" "$all" "$broken/many.doo" "$samples/tft/war3map.w3e"
 run_case "a folder in place of an input" "$all" "" "$samples/tft/war3map.w3e" "mkdir war3map.doo"
 run_case "a folder in place of an output" "$all" "$samples/tft/war3map.doo" \
   "$samples/tft/war3map.w3e" "rm war3mapCONV.doo && mkdir war3mapCONV.doo"
+run_case "a read-only script" "$all" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" \
+  "chmod a-w war3map.doo.j"
 
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
