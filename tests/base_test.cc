@@ -40,11 +40,12 @@ TEST(OutputFile, KeepsThePermissionsOfTheFileItReplaces) {
   OutputFile file;
   ASSERT_TRUE(file.open(folder.path(), "out", FileMode::kText).ok());
   file.write("new");
+  file.write(std::string(70'000, 'x'));  // large enough to go straight to the file
   ASSERT_TRUE(file.finishAndCommit().ok());
   struct stat info;
   ASSERT_EQ(stat(folder.file("out").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
-  EXPECT_EQ(folder.contents(), (Files{{"out", "new"}}));
+  EXPECT_EQ(folder.contents(), (Files{{"out", "new" + std::string(70'000, 'x')}}));
   EXPECT_EQ(file.open(folder.file("missing"), "out", FileMode::kBinary).error,
             "out: cannot create: No such file or directory");
 }

@@ -101,7 +101,7 @@ Case row(const char* name, Files inputs, std::string answers, long fileSizeLimit
 TEST(Program, RunsWhatWasAskedAndLosesNothing) {
   const std::string all = "1 1 1 Init 1 1 1 0\n";  // every doodad file, heights too
   Bytes items = doodadFileBytes({.doodads = {{.itemSets = {ItemSet{{{"ratc", 50}}}}}}});
-  items.replace(58, 4, "\xFF\xFF\xFF\x7F");  // 2^31 - 1 item sets
+  items.replace(62, 4, "\xFF\xFF\xFF\x7F");  // 2^31 - 1 items in its set
   Bytes cliffs = terrainFileBytes({});
   cliffs.replace(25, 4, "\xFB\xFF\xFF\xFF");  // -5 cliff ids
   const Bytes huge = terrainFileBytes({.pointsX = 65536, .pointsY = 65536, .points = {{}, {}, {}}});
