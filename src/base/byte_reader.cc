@@ -40,6 +40,8 @@ Status ByteReader::openFile(const std::string& folder, const std::string& name,
   }
   reader.size_ = static_cast<uint64_t>(info.st_size);
   reader.buffer_.resize(kFileBufferSize);
+  // Never null: the first fill() moves what is left, even nothing, from here.
+  reader.window_ = reader.data_ = reader.end_ = reader.buffer_.data();
   return Status::success();
 }
 
