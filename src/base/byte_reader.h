@@ -47,7 +47,6 @@ class ByteReader {
   bool skip(uint64_t n);
 
   uint64_t offset() const { return windowOffset_ + static_cast<uint64_t>(data_ - window_); }
-  uint64_t size() const { return size_; }
   uint64_t remaining() const { return size_ - offset(); }
 
   const std::string& name() const { return name_; }

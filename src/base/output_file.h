@@ -56,12 +56,13 @@ class OutputFile {
   // Both, in one step.
   Status finishAndCommit();
 
-  // Removes the temporary file; an uncommitted file is discarded anyway when
-  // it goes out of scope.
-  void discard();
-
  private:
   friend Status commitTogether(OutputFile& first, OutputFile& second);
+
+  // Removes the temporary file: what happens to a file that was not
+  // committed when it goes out of scope, or is opened again.
+  void discard();
+
   char* reserveSlowly(size_t size);
   void advanceSlowly(size_t used);
   void makeRoom(size_t size);
