@@ -73,7 +73,7 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
   };
   std::vector<Case> cases = {
       {7, 8, "", {}},     {8, 7, "", {}},        {8, 7, "", {two, none, negative, many}},
-      {8, 7, "Skn1", {}}, {8, 7, "ATtr", {two}}, {9, 7, "", {}},
+      {8, 7, "Sk~1", {}}, {8, 7, "ATtr", {two}}, {9, 7, "", {}},
       {-1, 7, "", {}},    {7, 8, "", {}, 2, 0},  {8, 7, "", {}, 2, -5}};
   for (size_t trailer = 4079; trailer <= 4082; ++trailer)
     cases.push_back({8, 7, "", {}, 0, 0, trailer});
