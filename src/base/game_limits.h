@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace mapjass {
 
@@ -17,6 +18,14 @@ inline constexpr int64_t kCdLineOperations = 40;
 inline constexpr int64_t kSlLineOperations = 32;
 // SetTerrainType and TerrainDeformCrater lines alike.
 inline constexpr int64_t kTerrainLineOperations = 16;
+
+// The common part of the warning about a script over the budget: "about N
+// operations in one game thread, ... before the last <what>".
+inline std::string overThreadBudget(int64_t operations, const char* what) {
+  return "about " + std::to_string(operations) + " operations in one game thread, more than the " +
+         std::to_string(kThreadOperationBudget) +
+         " the tool plans with, so the game may stop before the last " + what;
+}
 
 // A wrapped doodad list longer than this is split into functions of this
 // many records, each started in a thread of its own.

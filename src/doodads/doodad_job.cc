@@ -112,10 +112,8 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
   int64_t operations =
       int64_t{std::max(header.doodadCount, 0)} * kCdLineOperations + slLines * kSlLineOperations;
   if (!options.wrapInFunction && operations > kThreadOperationBudget) {
-    warn(std::string(kDoodadScriptFile) + ": about " + std::to_string(operations) +
-         " operations in one game thread, more than the " + std::to_string(kThreadOperationBudget) +
-         " the tool plans with, so the game may stop before the last doodad; answer 1 to the "
-         "function question and the tool splits the list across threads");
+    warn(std::string(kDoodadScriptFile) + ": " + overThreadBudget(operations, "doodad") +
+         "; answer 1 to the function question and the tool splits the list across threads");
   }
   return Status::success();
 }

@@ -28,6 +28,14 @@ const std::string_view kDoodadScriptPreamble =
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\n"
     "endfunction\n\n\n\n\n\n\n\n";
 
+namespace {
+
+std::string functionHead(const std::string& name) {
+  return "function " + name + " takes nothing returns nothing\n";
+}
+
+}  // namespace
+
 DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
                                   int32_t doodadCount) {
   DoodadFunctions functions{wrapInFunction, functionName.c_str()};
@@ -38,20 +46,18 @@ DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFu
 }
 
 std::string DoodadFunctions::head() const {
-  if (!wrapped || parts > 0) return "";
-  return "function " + name + " takes nothing returns nothing\n";
+  return !wrapped || parts > 0 ? "" : functionHead(name);
 }
 
 std::string DoodadFunctions::partHead(int32_t index) const {
-  return "function " + name + "_" + std::to_string(index / kRecordsPerFunction + 1) +
-         " takes nothing returns nothing\n";
+  return functionHead(name + "_" + std::to_string(index / kRecordsPerFunction + 1));
 }
 
 std::string DoodadFunctions::tail() const {
   if (!wrapped) return "call RF()";
   std::string tail;
   if (parts > 0) {
-    tail = "function " + name + " takes nothing returns nothing\n";
+    tail = functionHead(name);
     for (int32_t part = 1; part <= parts; ++part) {
       tail += "call ExecuteFunc(\"" + name + "_" + std::to_string(part) + "\")\n";
     }

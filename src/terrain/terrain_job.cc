@@ -124,11 +124,9 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
   // can split them across threads.
   if (int64_t operations = lineCount * kTerrainLineOperations;
       operations > kThreadOperationBudget) {
-    warn(std::string(kTerrainScriptFile) + ": " + std::to_string(lineCount) + " lines, about " +
-         std::to_string(operations) + " operations in one game thread, more than the " +
-         std::to_string(kThreadOperationBudget) +
-         " the tool plans with, so the game may stop before the last line; the README's "
-         "section \"Large maps and the game's limits\" shows how to split them");
+    warn(std::string(kTerrainScriptFile) + ": " + std::to_string(lineCount) + " lines, " +
+         overThreadBudget(operations, "line") +
+         "; the README's section \"Large maps and the game's limits\" shows how to split them");
   }
   return Status::success();
 }
