@@ -41,7 +41,7 @@ TEST(OutputFile, KeepsThePermissionsOfTheFileItReplaces) {
   ASSERT_TRUE(file.open(folder.path(), "out", FileMode::kText).ok());
   file.write("new");
   file.write(std::string(70'000, 'x'));  // large enough to go straight to the file
-  ASSERT_TRUE(file.finishAndCommit().ok());
+  ASSERT_TRUE(commitOutputs({&file}).ok());
   struct stat info;
   ASSERT_EQ(stat(folder.file("out").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);

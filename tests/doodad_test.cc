@@ -1,13 +1,17 @@
 // The doodad job on files in a folder: the script, the side files, and
 // what a short file leaves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "base/output_file.h"
 #include "doodads/doodad_job.h"
 #include "map_writer.h"
 #include "test_support.h"
@@ -223,23 +227,114 @@ TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
   }
 }
 
-// When the converted copy cannot take its place at the very end (here a
-// folder appears under its name halfway through), the script stays as it
-// was, or stays away when there was none.
-TEST(DoodadJob, ScriptAndConvertedCopyTakeTheirPlacesTogether) {
-  for (const char* earlier : {"earlier", ""}) {
+std::function<void()> afterRename;
+
+// A job's outputs take their places together at its end, or none does.
+// Something that appears at an output's name halfway through and is not a
+// file fails the job and stays as it is; a rename that fails puts back the
+// earlier file of every output renamed before it, or removes the new one.
+// A symbolic link at an output's name is replaced itself.
+TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
+  const RunOptions all{.convertDoodads = true,
+                       .convertDoodadVersion = true,
+                       .createEmptyDoodadFile = true,
+                       .backupDoodadFile = true};
+  const Bytes input = doodadFileBytes({.doodads = {{.z = NAN}}});
+  TempFolder reference, elsewhere;
+  reference.write("war3map.doo", input);
+  ASSERT_TRUE(runJob(runDoodadJob, all, reference).status.ok());
+  const Files outputs = reference.contents();
+  elsewhere.write("target", "elsewhere");
+  const std::string target = elsewhere.file("target");
+  auto becomeFolder = [](const char* name) {
+    return [name](const TempFolder& folder) {
+      std::remove(folder.file(name).c_str());
+      folder.write(name, "<folder>");
+    };
+  };
+  struct Case {
+    const char* name;
+    Files before;  // besides the input
+    std::function<void(const TempFolder&)> midway, atSecondRename;
+    std::string error;
+    Files after;  // what differs from `before`
+  };
+  const Files earlier = {{"war3map.doo.j", "e1"},
+                         {"war3map.old", "e2"},
+                         {"war3mapNULL.doo", "e3"},
+                         {"war3mapCONV.doo", "e4"}};
+  const Case cases[] = {
+      {"an empty folder",
+       earlier,
+       becomeFolder("war3mapCONV.doo"),
+       nullptr,
+       "war3mapCONV.doo: is a folder; the file cannot be written",
+       {{"war3mapCONV.doo", "<folder>"}}},
+      {"a folder with a file",
+       earlier,
+       [&](const TempFolder& folder) {
+         becomeFolder("war3map.doo.j")(folder);
+         folder.write("war3map.doo.j/inside", "kept");
+       },
+       nullptr,
+       "war3map.doo.j: is a folder; the file cannot be written",
+       {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}}},
+      {"a pipe",
+       earlier,
+       [](const TempFolder& folder) {
+         std::remove(folder.file("war3map.old").c_str());
+         mkfifo(folder.file("war3map.old").c_str(), 0644);
+       },
+       nullptr,
+       "war3map.old: is not a plain file; the file cannot be written",
+       {{"war3map.old", "<other>"}}},
+      {"a read-only file", earlier,
+       [](const TempFolder& folder) { chmod(folder.file("war3mapNULL.doo").c_str(), 0444); },
+       nullptr, "war3mapNULL.doo: is read-only; the file cannot be replaced"},
+      {"a failed rename",
+       earlier,
+       nullptr,
+       becomeFolder("war3map.doo.j"),
+       "war3map.doo.j: cannot replace: Is a directory",
+       {{"war3map.doo.j", "<folder>"}}},
+      {"a failed rename, no earlier files",
+       {},
+       nullptr,
+       becomeFolder("war3map.doo.j"),
+       "war3map.doo.j: cannot replace: Is a directory",
+       {{"war3map.doo.j", "<folder>"}}},
+      {"links",
+       {},
+       [&](const TempFolder& folder) {
+         symlink(target.c_str(), folder.file("war3map.doo.j").c_str());
+         symlink("missing", folder.file("war3mapCONV.doo").c_str());
+       },
+       nullptr,
+       "",
+       outputs},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TempFolder folder;
-    folder.write("war3map.doo", doodadFileBytes({.doodads = {{.z = NAN}}}));
-    if (*earlier != '\0') folder.write("war3map.doo.j", earlier);
+    folder.write("war3map.doo", input);
+    for (const auto& [name, content] : c.before) folder.write(name, content);
     Files expected = folder.contents();
-    expected["war3mapCONV.doo"] = "<folder>";
+    for (const auto& [name, content] : c.after) expected[name] = content;
+    int renames = 0;
+    afterRename = [&] {
+      if (++renames == 2 && c.atSecondRename) c.atSecondRename(folder);
+    };
+    afterOutputRenamed = [] { afterRename(); };
+    // The NaN's warning comes while the records are read.
     std::FILE* console = std::fopen("/dev/null", "w");
-    Status status =
-        runDoodadJob({.convertDoodads = true, .convertDoodadVersion = true}, folder.path(), console,
-                     [&](const std::string&) { folder.write("war3mapCONV.doo", "<folder>"); });
+    Status status = runDoodadJob(all, folder.path(), console, [&](const std::string&) {
+      if (c.midway) c.midway(folder);
+    });
     std::fclose(console);
-    EXPECT_EQ(status.error, "war3mapCONV.doo: cannot replace: Is a directory");
+    afterOutputRenamed = nullptr;
+    EXPECT_EQ(status.error, c.error);
     EXPECT_EQ(folder.contents(), expected);
+    EXPECT_EQ(elsewhere.read("target"), "elsewhere");
   }
 }
 

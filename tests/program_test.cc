@@ -1,4 +1,6 @@
 // The built program as a user runs it: answers piped in, files in a folder.
+#include "dialogue/program.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -15,6 +17,8 @@
 #include <tuple>
 #include <vector>
 
+#include "base/output_file.h"
+#include "base/signals.h"
 #include "map_writer.h"
 #include "test_support.h"
 
@@ -48,7 +52,8 @@ pid_t startProgram(const TempFolder& folder, SetUp setUp) {
 // Runs the program with `input` on its standard input; gives its exit status
 // (-1 when a signal ended it), standard output and standard error.
 // `fileSizeLimit`, when not 0, caps the size of each file it writes: a write
-// beyond it then fails with EFBIG, as on a full disk.
+// beyond it then fails with EFBIG, as on a full disk, unless SIGXFSZ (at its
+// default here) ends the program first.
 std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
                                                      const std::string& input,
                                                      long fileSizeLimit = 0) {
@@ -60,7 +65,6 @@ std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
     for (int fd = 0; fd < 3; ++fd) {
       dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
     }
-    std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
     if (fileSizeLimit > 0) setrlimit(RLIMIT_FSIZE, &limit);
   });
@@ -144,8 +148,7 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
           "war3map.w3e: cannot open: No such file or directory\n"),
       row("huge counts", {{"war3map.doo", items}, {"war3map.w3e", cliffs}}, all, 0,
           "war3map.doo: file ends inside record 1 of 1 (offset 86)\n"
-          "war3map.w3e: cliffTilesetCount is -5; it cannot be negative\n",
-          {"war3map.old", "war3mapNULL.doo"}),
+          "war3map.w3e: cliffTilesetCount is -5; it cannot be negative\n"),
       row("65536 x 65536 points", with("war3map.w3e", huge), all, 0,
           "war3map.w3e: file ends before tile point 4 of 4294967296 (column 3, row 0) (offset "
           "70)\n",
@@ -194,10 +197,16 @@ int finish(pid_t child) {
   return status;
 }
 
-// Ctrl-C, a closed terminal or a kill in the middle of a run: the process
-// ends, and the earlier outputs stay with no temporary file beside them.
+// Ctrl-C, Ctrl-\\, a closed terminal or a kill in the middle of a run: the
+// process ends, and the earlier outputs stay with no temporary file beside
+// them. A signal that was ignored at start (nohup) stays ignored, and the
+// run goes on to its end.
 TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (auto [signal, ignored] : {std::pair{SIGINT, false},
+                                 {SIGTERM, false},
+                                 {SIGHUP, false},
+                                 {SIGQUIT, false},
+                                 {SIGHUP, true}}) {
     SCOPED_TRACE(signal);
     TempFolder folder;
     prepare(folder, {{"war3map.doo", doodadFileBytes({.doodads = {{.x = NAN}}})}});
@@ -210,12 +219,15 @@ TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
     while (write(err[1], filler.data(), filler.size()) > 0) {
     }
     fcntl(err[1], F_SETFL, 0);
+    fcntl(err[0], F_SETFL, 0);
     writeFile(folder.path() + ".in", "1 1 0 0 0 0\n");
     pid_t child = startProgram(folder, [&] {
       dup2(open((folder.path() + ".in").c_str(), O_RDONLY), 0);
       dup2(open("/dev/null", O_WRONLY), 1);
       dup2(err[1], 2);
+      if (ignored) std::signal(signal, SIG_IGN);
     });
+    close(err[1]);
     // It is stuck once the script's and the converted copy's temporary
     // files exist.
     size_t files = 0;
@@ -225,14 +237,94 @@ TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
       usleep(10'000);
     }
     kill(child, signal);
+    // Let it go on: an ignored signal must not have ended it.
+    char buffer[4096];
+    while (read(err[0], buffer, sizeof buffer) > 0) {
+    }
     int status = finish(child);
     EXPECT_EQ(files, before.size() + 2);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
-    EXPECT_EQ(folder.contents(), before);
+    Files after = folder.contents(), unchanged = before;
+    if (ignored) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+      for (const char* name : {"war3map.doo.j", "war3mapCONV.doo"}) {
+        EXPECT_NE(after[name], before.at(name));
+        after.erase(name);
+        unchanged.erase(name);
+      }
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+    }
+    EXPECT_EQ(after, unchanged);
     close(err[0]);
-    close(err[1]);
     std::remove((folder.path() + ".in").c_str());
   }
+}
+
+int interruptSignal;
+
+// An interrupt while the outputs take their places, here right after the
+// first of them has: it waits until all are in place, and then ends the
+// run. The outputs are all new, and no other file is left.
+TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
+  const std::string answers = "1 1 1 Init 1 1 0\n";
+  TempFolder reference;
+  reference.write("war3map.doo", kDoodads);
+  ASSERT_EQ(std::get<0>(runProgram(reference, answers)), 0);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    for (bool earlier : {true, false}) {
+      SCOPED_TRACE(std::to_string(signal) + (earlier ? " over earlier outputs" : ""));
+      TempFolder folder;
+      earlier ? prepare(folder, {{"war3map.doo", kDoodads}})
+              : folder.write("war3map.doo", kDoodads);
+      Files expected = folder.contents();
+      for (const auto& [name, content] : reference.contents()) expected[name] = content;
+      interruptSignal = signal;
+      pid_t child = fork();
+      if (child == 0) {
+        installSignalHandling();
+        afterOutputRenamed = [] { std::raise(interruptSignal); };
+        std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
+        std::FILE* out = std::fopen("/dev/null", "w");
+        runMapjass(folder.path(), in, out, out);
+        _exit(0);
+      }
+      int status = finish(child);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
+      EXPECT_EQ(folder.contents(), expected);
+    }
+  }
+}
+
+// Closed standard streams at start are opened on the null device: the
+// warning about the NaN must not end up in a file the program writes.
+TEST(Program, ClosedStandardStreamsTakeNoFile) {
+  const Bytes input = doodadFileBytes({.doodads = {{.x = NAN}}});
+  TempFolder reference, folder;
+  reference.write("war3map.doo", input);
+  ASSERT_EQ(std::get<0>(runProgram(reference, "1 0 0 0 0 0\n")), 0);
+  folder.write("war3map.doo", input);
+  writeFile(folder.path() + ".in", "1 0 0 0 0 0\n");
+  pid_t child = startProgram(folder, [&] {
+    dup2(open((folder.path() + ".in").c_str(), O_RDONLY), 0);
+    close(1);
+    close(2);
+  });
+  int status = finish(child);
+  std::remove((folder.path() + ".in").c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(folder.contents(), reference.contents());
+}
+
+// Waits until the terminal is in raw mode (`raw`) or out of it. The line
+// discipline takes up a new mode a moment after tcgetattr shows it.
+void awaitMode(int terminal, bool raw) {
+  termios mode;
+  for (int wait = 0;
+       wait < 1000 && tcgetattr(terminal, &mode) == 0 && ((mode.c_lflag & ECHO) != 0) == raw;
+       ++wait) {
+    usleep(10'000);
+  }
+  usleep(100'000);
 }
 
 // On a terminal each job ends with a wait for a key; Ctrl-C during that wait
@@ -253,14 +345,8 @@ TEST(Program, WaitsForAKeyOnATerminal) {
       seen.append(buffer, static_cast<size_t>(got));
     }
     // A key counts only once the wait has the terminal in raw mode: earlier
-    // ones are dropped on purpose. The line discipline takes up the new mode
-    // a moment after tcgetattr shows it.
-    termios mode;
-    for (int wait = 0; wait < 1000 && tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ECHO);
-         ++wait) {
-      usleep(10'000);
-    }
-    usleep(100'000);
+    // ones are dropped on purpose.
+    awaitMode(terminal, true);
     got = write(master, &key, 1);
     int status = finish(child);
     EXPECT_TRUE(seen.ends_with("number:1\r\n\r\n\r\n\r\n\r\nPress any key to continue . . . "))
@@ -277,6 +363,61 @@ TEST(Program, WaitsForAKeyOnATerminal) {
     close(master);
     close(terminal);
   }
+}
+
+// Ctrl-Z at the key wait: while the program is stopped, the terminal is as
+// the wait found it; after `fg` the wait is raw again and one key ends it.
+// The program runs as a job of a shell in miniature, since the system
+// discards Ctrl-Z for a process that no shell could continue.
+TEST(Program, CtrlZAtTheKeyWaitGivesTheTerminalBack) {
+  TempFolder folder;
+  folder.write("war3map.doo", kDoodads);
+  int master, terminal, report[2], resume[2];
+  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+  ASSERT_EQ(pipe(report), 0);
+  ASSERT_EQ(pipe(resume), 0);
+  pid_t shell = fork();
+  if (shell == 0) {
+    login_tty(terminal);
+    std::signal(SIGTTOU, SIG_IGN);  // a shell hands the terminal around
+    pid_t job = startProgram(folder, [] {
+      setpgid(0, 0);
+      tcsetpgrp(0, getpid());
+      std::signal(SIGTTOU, SIG_DFL);
+    });
+    setpgid(job, job);
+    int status;
+    waitpid(job, &status, WUNTRACED);
+    tcsetpgrp(0, getpgrp());
+    char stopped = WIFSTOPPED(status) ? 's' : 'x', go;
+    if (write(report[1], &stopped, 1) != 1 || read(resume[0], &go, 1) != 1) _exit(101);
+    tcsetpgrp(0, job);  // fg
+    kill(job, SIGCONT);
+    waitpid(job, &status, 0);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 100);
+  }
+  std::string seen;
+  char buffer[4096], stopped = 0;
+  pollfd ready{master, POLLIN, 0};
+  ssize_t got = write(master, "1 0 0 0 0 0\n", 12);
+  while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
+         poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
+    seen.append(buffer, static_cast<size_t>(got));
+  }
+  awaitMode(terminal, true);
+  got = write(master, "\x1a", 1);  // Ctrl-Z
+  pollfd reported{report[0], POLLIN, 0};
+  if (poll(&reported, 1, 10'000) > 0) got = read(report[0], &stopped, 1);
+  EXPECT_EQ(stopped, 's');
+  termios mode;
+  ASSERT_EQ(tcgetattr(terminal, &mode), 0);
+  EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+  got = write(resume[1], "g", 1);
+  awaitMode(terminal, true);
+  got = write(master, "x", 1);
+  int status = finish(shell);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  for (int fd : {master, terminal, report[0], report[1], resume[0], resume[1]}) close(fd);
 }
 
 }  // namespace

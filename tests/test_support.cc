@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -39,16 +40,34 @@ void TempFolder::write(const std::string& name, const std::string& bytes) const 
   mkdir(file(name).c_str(), 0755);
 }
 
-Files TempFolder::contents() const {
-  Files contents;
-  DIR* dir = opendir(path_.c_str());
+namespace {
+
+void listInto(const std::string& folder, const std::string& prefix, Files& contents) {
+  DIR* dir = opendir(folder.c_str());
   while (dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    std::string name = entry->d_name;
+    std::string name = entry->d_name, path = folder + "/" + name;
     struct stat info;  // an entry may be gone by now, removed by the program
-    if (name == "." || name == ".." || stat(file(name).c_str(), &info) != 0) continue;
-    contents[name] = S_ISDIR(info.st_mode) ? "<folder>" : read(name);
+    if (name == "." || name == ".." || lstat(path.c_str(), &info) != 0) continue;
+    std::string& content = contents[prefix + name];
+    if (S_ISDIR(info.st_mode)) {
+      content = "<folder>";
+      listInto(path, prefix + name + "/", contents);
+    } else if (S_ISLNK(info.st_mode)) {
+      char target[4096];
+      ssize_t size = readlink(path.c_str(), target, sizeof target);
+      content = "<link to " + std::string(target, size > 0 ? size : 0) + ">";
+    } else {
+      content = S_ISREG(info.st_mode) ? readFile(path) : "<other>";
+    }
   }
   if (dir != nullptr) closedir(dir);
+}
+
+}  // namespace
+
+Files TempFolder::contents() const {
+  Files contents;
+  listInto(path_, "", contents);
   return contents;
 }
 

@@ -41,7 +41,9 @@ class TempFolder {
   std::string read(const std::string& name) const { return readFile(file(name)); }
   // `bytes` "<folder>" makes a folder instead.
   void write(const std::string& name, const std::string& bytes) const;
-  // Every entry with its content; a folder shows as "<folder>".
+  // Every entry with its content, those of subfolders as "sub/name". A
+  // folder shows as "<folder>", a link as "<link to TARGET>", anything else
+  // that is not a file as "<other>".
   Files contents() const;
 
  private:

@@ -20,18 +20,17 @@ Status ByteReader::openFile(const std::string& folder, const std::string& name,
   std::string path = pathIn(folder, name);
   // Checked before opening: Windows refuses to open a folder at all, and
   // opening a pipe would wait for a writer that may never come.
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) return Status::failure(name + ": is a folder, not a file");
-    if (!S_ISREG(info.st_mode)) return Status::failure(name + ": is not a plain file");
-  }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  FileKind kind = fileStateAt(path, true).kind;
+  if (kind == FileKind::kFolder) return Status::failure(name + ": is a folder, not a file");
+  if (kind == FileKind::kOther) return Status::failure(name + ": is not a plain file");
+  std::FILE* file = openForReading(path);
   if (file == nullptr) {
     return Status::failure(name + ": cannot open: " + std::strerror(errno));
   }
   reader = ByteReader();
   reader.name_ = name;
   reader.file_.reset(file);
+  struct stat info;
   if (fstat(fileno(file), &info) != 0) {
     return Status::failure(name + ": cannot open: " + std::strerror(errno));
   }

@@ -1,14 +1,13 @@
 #include "base/output_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "base/platform.h"
-#include "base/temporary_files.h"
+#include "base/signals.h"
 
 namespace mapjass {
 
@@ -26,26 +25,38 @@ std::string temporaryPathFor(const std::string& finalPath) {
   return finalPath + ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter++);
 }
 
-// How the earlier file of the first of two outputs is kept while both take
-// their places: as a second name where the file system has them, else
-// moved aside.
+// How the earlier file at an output's name is kept while the outputs of a
+// job take their places: as a second name where the file system has them,
+// else moved aside.
 enum class Kept { kNothing, kLinked, kMoved };
+
+struct Earlier {
+  Kept kept = Kept::kNothing;
+  std::string path;  // where it is kept
+  int slot = -1;     // in the list of names that an interrupt removes
+};
+
+// Why what stands at an output's name cannot be replaced, if it cannot.
+Status checkState(const std::string& name, FileState state) {
+  switch (state.kind) {
+    case FileKind::kFolder:
+      return Status::failure(name + ": is a folder; the file cannot be written");
+    case FileKind::kOther:
+      return Status::failure(name + ": is not a plain file; the file cannot be written");
+    default:
+      break;
+  }
+  if (state.readOnly) return Status::failure(name + ": is read-only; the file cannot be replaced");
+  return Status::success();
+}
 
 }  // namespace
 
 Status checkReplaceable(const std::string& folder, const std::string& name) {
-  struct stat info;
-  if (stat(pathIn(folder, name).c_str(), &info) != 0) return Status::success();
-  if (S_ISDIR(info.st_mode)) {
-    return Status::failure(name + ": is a folder; the file cannot be written");
-  }
-  // The mode, not access(): root may write anywhere, but a file that its
-  // owner made read-only is kept, as Windows keeps it.
-  if ((info.st_mode & 0222) == 0) {
-    return Status::failure(name + ": is read-only; the file cannot be replaced");
-  }
-  return Status::success();
+  return checkState(name, fileStateAt(pathIn(folder, name), true));
 }
+
+void (*afterOutputRenamed)() = nullptr;
 
 OutputFile::~OutputFile() {
   discard();
@@ -58,6 +69,9 @@ Status OutputFile::open(const std::string& folder, const std::string& name, File
   translating_ = kTextLineEndIsCrLf && mode == FileMode::kText;
   errno_ = 0;
   used_ = 0;
+  // Made and registered with interrupts waiting, so that none can come
+  // between and leave the file behind.
+  InterruptsHeld held;
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath_ = temporaryPathFor(finalPath_);
     fd_ = createNewFile(tempPath_);
@@ -72,15 +86,20 @@ Status OutputFile::open(const std::string& folder, const std::string& name, File
     tempPath_.clear();
     return Status::failure(name + ": cannot create a temporary file beside it");
   }
-  tempSlot_ = rememberTemporaryFile(tempPath_);
+  tempSlot_ = registerForRemoval(tempPath_);
+  if (tempSlot_ < 0) {
+    discard();
+    return Status::failure(name + ": cannot create a temporary file beside it: too many at once");
+  }
   keepPermissionsOf(finalPath_, fd_);
   buffer_.resize(kFirstBufferSize);
   return Status::success();
 }
 
-void OutputFile::writeOut(const char* data, size_t size) {
+void OutputFile::writeOut(const char* data, size_t size, int64_t offset) {
   while (size > 0 && errno_ == 0) {
-    long written = writeToFile(fd_, data, size);
+    long written = offset < 0 ? writeToFile(fd_, data, size)
+                              : writeToFileAt(fd_, static_cast<uint64_t>(offset), data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
       errno_ = errno;
@@ -89,8 +108,15 @@ void OutputFile::writeOut(const char* data, size_t size) {
     } else {
       data += written;
       size -= static_cast<size_t>(written);
+      if (offset >= 0) offset += written;
     }
   }
+}
+
+void OutputFile::writeAt(uint64_t offset, const void* data, size_t size) {
+  if (fd_ < 0 || errno_ != 0) return;
+  flushBuffer();
+  writeOut(static_cast<const char*>(data), size, static_cast<int64_t>(offset));
 }
 
 void OutputFile::flushBuffer() {
@@ -160,55 +186,90 @@ Status OutputFile::finish() {
   return Status::success();
 }
 
-Status OutputFile::commit() {
-  if (tempPath_.empty() || fd_ >= 0) return Status::failure(name_ + ": was not finished");
-  if (int error = replaceFile(tempPath_, finalPath_); error != 0) {
-    discard();
-    return Status::failure(name_ + ": cannot replace: " + std::strerror(error));
+namespace {
+
+// Keeps what stands at the output's name aside, if anything does.
+Status keepAside(const std::string& name, const std::string& path, Earlier& earlier) {
+  FileState state = fileStateAt(path, false);
+  if (state.kind == FileKind::kNothing) return Status::success();
+  if (Status replaceable = checkState(name, state); !replaceable.ok()) return replaceable;
+  earlier.path = temporaryPathFor(path);
+  earlier.slot = registerForRemoval(earlier.path);
+  if (earlier.slot < 0) {
+    return Status::failure(name + ": cannot keep the earlier file aside: too many files at once");
   }
-  tempPath_.clear();
-  forgetTemporaryFile(tempSlot_);
-  tempSlot_ = -1;
+  int error = linkFile(path, earlier.path);
+  if (error == 0 || error == ENOENT) {
+    earlier.kept = error == 0 ? Kept::kLinked : Kept::kNothing;
+    return Status::success();
+  }
+  if (error = replaceFile(path, earlier.path); error != 0) {
+    unregisterForRemoval(earlier.slot);
+    return Status::failure(name + ": cannot keep the earlier file aside: " + std::strerror(error));
+  }
+  earlier.kept = Kept::kMoved;
   return Status::success();
 }
 
-Status OutputFile::finishAndCommit() {
-  Status status = finish();
-  return status.ok() ? commit() : status;
+// Puts the earlier file back at `path`, where the new one stands when
+// `replaced`. False when it stays where it was kept.
+bool putBack(const std::string& path, Earlier& earlier, bool replaced) {
+  bool back = true;
+  if (earlier.kept == Kept::kNothing) {
+    if (replaced) removeFile(path);
+  } else if (earlier.kept == Kept::kLinked && !replaced) {
+    removeFile(earlier.path);
+  } else {
+    back = replaceFile(earlier.path, path) == 0;
+  }
+  // Kept for good when it could not be put back: no interrupt may remove it.
+  unregisterForRemoval(earlier.slot);
+  return back;
 }
 
-Status commitTogether(OutputFile& first, OutputFile& second) {
-  std::string keptPath = temporaryPathFor(first.finalPath_);
-  Kept kept = Kept::kLinked;
-  if (int error = linkFile(first.finalPath_, keptPath); error == ENOENT) {
-    kept = Kept::kNothing;
-  } else if (error != 0) {
-    if (int moveError = replaceFile(first.finalPath_, keptPath); moveError != 0) {
-      return Status::failure(first.name_ +
-                             ": cannot keep the earlier file aside: " + std::strerror(moveError));
+}  // namespace
+
+Status commitOutputs(std::initializer_list<OutputFile*> outputs) {
+  std::vector<OutputFile*> files;
+  for (OutputFile* file : outputs) {
+    if (file->tempPath_.empty()) continue;
+    if (file->fd_ >= 0) {
+      if (Status finished = file->finish(); !finished.ok()) return finished;
     }
-    kept = Kept::kMoved;
+    files.push_back(file);
   }
-  // Puts the earlier file back; where that fails, the message says where it is.
-  auto putBack = [&](Status failure) {
-    if (replaceFile(keptPath, first.finalPath_) != 0) {
-      failure.error += "; the earlier " + first.name_ + " is kept as " + first.name_ +
-                       keptPath.substr(first.finalPath_.size());
+  InterruptsHeld held;
+  std::vector<Earlier> earlier(files.size());
+  // Every output before `kept` has its earlier file aside, and every one
+  // before `renamed` has taken its place.
+  auto undo = [&](size_t kept, size_t renamed, Status failure) {
+    for (size_t i = 0; i < kept; ++i) {
+      const OutputFile& file = *files[i];
+      if (!putBack(file.finalPath_, earlier[i], i < renamed)) {
+        failure.error += "; the earlier " + file.name_ + " is kept as " + file.name_ +
+                         earlier[i].path.substr(file.finalPath_.size());
+      }
     }
     return failure;
   };
-  Status status = first.commit();
-  if (!status.ok()) {
-    // The earlier file is still in its place, or aside.
-    if (kept == Kept::kLinked) std::remove(keptPath.c_str());
-    return kept == Kept::kMoved ? putBack(status) : status;
+  for (size_t i = 0; i < files.size(); ++i) {
+    Status kept = keepAside(files[i]->name_, files[i]->finalPath_, earlier[i]);
+    if (!kept.ok()) return undo(i, 0, kept);
   }
-  status = second.commit();
-  if (!status.ok()) {
-    if (kept == Kept::kNothing) std::remove(first.finalPath_.c_str());
-    return kept == Kept::kNothing ? status : putBack(status);
+  for (size_t i = 0; i < files.size(); ++i) {
+    OutputFile& file = *files[i];
+    if (int error = replaceFile(file.tempPath_, file.finalPath_); error != 0) {
+      return undo(files.size(), i,
+                  Status::failure(file.name_ + ": cannot replace: " + std::strerror(error)));
+    }
+    if (afterOutputRenamed != nullptr) afterOutputRenamed();
   }
-  if (kept != Kept::kNothing) std::remove(keptPath.c_str());
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (earlier[i].kept != Kept::kNothing) removeFile(earlier[i].path);
+    unregisterForRemoval(earlier[i].slot);
+    files[i]->tempPath_.clear();
+    files[i]->discard();
+  }
   return Status::success();
 }
 
@@ -218,10 +279,10 @@ void OutputFile::discard() {
     fd_ = -1;
   }
   if (!tempPath_.empty()) {
-    std::remove(tempPath_.c_str());
+    removeFile(tempPath_);
     tempPath_.clear();
   }
-  forgetTemporaryFile(tempSlot_);
+  unregisterForRemoval(tempSlot_);
   tempSlot_ = -1;
   used_ = 0;
 }

@@ -1,12 +1,15 @@
 // An output file that appears under its final name only when it is complete.
 //
-// The bytes go to a temporary file in the same folder; commit() flushes and
-// closes it, checking every step, and renames it over the final name. A file
-// that is never committed is removed, so a failed job leaves the earlier file
-// of that name exactly as it was and no temporary file behind.
+// The bytes go to a temporary file in the same folder. finish() flushes and
+// closes it, checking every step, and commitOutputs() renames the finished
+// files of a job over their final names, all of them or none. A file that is
+// never committed is removed, so a failed job leaves every earlier file
+// exactly as it was and no temporary file behind.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +33,7 @@ class OutputFile {
   // bits of the file it is to replace. Messages name the file by `name`.
   Status open(const std::string& folder, const std::string& name, FileMode mode);
 
-  // Buffered; the first failure is kept and reported by commit().
+  // Buffered; the first failure is kept and reported by finish().
   void write(const void* data, size_t size);
   void write(std::string_view text) { write(text.data(), text.size()); }
 
@@ -49,15 +52,15 @@ class OutputFile {
     }
   }
 
+  // Overwrites bytes already written, from `offset` on: for a count that is
+  // known only at the end. Data files only.
+  void writeAt(uint64_t offset, const void* data, size_t size);
+
   // Flushes and closes the temporary file (the step that finds a full disk).
   Status finish();
-  // Renames the finished file over the final name.
-  Status commit();
-  // Both, in one step.
-  Status finishAndCommit();
 
  private:
-  friend Status commitTogether(OutputFile& first, OutputFile& second);
+  friend Status commitOutputs(std::initializer_list<OutputFile*> outputs);
 
   // Removes the temporary file: what happens to a file that was not
   // committed when it goes out of scope, or is opened again.
@@ -67,7 +70,8 @@ class OutputFile {
   void advanceSlowly(size_t used);
   void makeRoom(size_t size);
   void flushBuffer();
-  void writeOut(const char* data, size_t size);
+  // At `offset`, or appended when it is negative.
+  void writeOut(const char* data, size_t size, int64_t offset = -1);
   Status writeFailure() const;
 
   std::string name_;
@@ -75,22 +79,30 @@ class OutputFile {
   std::string tempPath_;
   bool translating_ = false;  // "\n" becomes CR LF
   int fd_ = -1;
-  int tempSlot_ = -1;  // in the list of temporary files that a signal removes
+  int tempSlot_ = -1;  // in the list of names that an interrupt removes
   std::vector<char> buffer_;
   std::vector<char> scratch_;  // what reserve() hands out when line ends are translated
   size_t used_ = 0;
   int errno_ = 0;  // first write error, 0 while all is well
 };
 
-// Puts two finished files in place, or neither: the earlier `first` is kept
-// aside until `second` has taken its place too, and put back when it could
-// not.
-Status commitTogether(OutputFile& first, OutputFile& second);
+// Puts the outputs of a job in their places, all of them or none; outputs
+// that were not opened (not asked for) are left out. Each is finished first.
+// The earlier file at each name is kept aside until every rename has
+// succeeded, and put back when one fails. Only a file or a symbolic link (the
+// link itself) is kept aside: a folder or anything else at an output's name
+// fails the job and stays as it is. Interrupts wait until all is done.
+Status commitOutputs(std::initializer_list<OutputFile*> outputs);
+
+// Called after each rename of commitOutputs(), when set: a test interrupts
+// a run at that moment. The program never sets it.
+extern void (*afterOutputRenamed)();
 
 // Whether a new file can take the place of what has `name` in `folder`: not
-// when that is a folder or a read-only file (whoever runs the tool). Jobs
-// check each of their outputs before they write anything, so that such a
-// name leaves every file as it was.
+// when that is a folder, something other than a file, or a read-only file
+// (whoever runs the tool), a symbolic link's target included. Jobs check
+// each of their outputs before they write anything, so that such a name
+// leaves every file as it was.
 Status checkReplaceable(const std::string& folder, const std::string& name);
 
 }  // namespace mapjass

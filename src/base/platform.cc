@@ -4,16 +4,20 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/signals.h"
+
 #ifdef _WIN32
+// windows.h first: shellapi.h builds on it.
+// clang-format off
+#include <windows.h>
 #include <io.h>
 #include <process.h>
-#include <windows.h>
+#include <shellapi.h>
+// clang-format on
 #else
-#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -23,9 +27,40 @@ std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
 }
 
+namespace {
+
+FileState stateOf(int mode) {
+  FileKind kind = S_ISREG(mode)   ? FileKind::kFile
+                  : S_ISDIR(mode) ? FileKind::kFolder
+                                  : FileKind::kOther;
+#ifdef S_ISLNK
+  if (S_ISLNK(mode)) kind = FileKind::kLink;
+#endif
+  // The mode, not access(): root may write anywhere, but a file that its
+  // owner made read-only is kept, as Windows keeps it.
+  return {kind, kind == FileKind::kFile && (mode & 0222) == 0};
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 namespace {
+
+std::wstring wide(const std::string& text) {
+  int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring result(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
+  return result;
+}
+
+std::string utf8(const wchar_t* text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string result(static_cast<size_t>(size > 0 ? size - 1 : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), size, nullptr, nullptr);
+  return result;
+}
 
 int errnoOfLastError() {
   switch (GetLastError()) {
@@ -42,19 +77,51 @@ int errnoOfLastError() {
 
 }  // namespace
 
+// The arguments in the system's code page would lose every character
+// outside it, so they are taken again as wide characters.
+std::vector<std::string> commandLineArguments(int, char**) {
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> result;
+  for (int i = 1; i < count; ++i) result.push_back(utf8(arguments[i]));
+  LocalFree(arguments);
+  return result;
+}
+
+// The C runtime gives a program that was started without standard handles
+// descriptors 0 to 2 all the same, which write nowhere, so no file the
+// program opens can take their place.
+void openClosedStandardStreams() {}
+
+FileState fileStateAt(const std::string& path, bool) {
+  struct _stat64 info;
+  if (_wstat64(wide(path).c_str(), &info) != 0) return {FileKind::kNothing, false};
+  return stateOf(info.st_mode);
+}
+
+std::FILE* openForReading(const std::string& path) {
+  return _wfopen(wide(path).c_str(), L"rb");
+}
+
 int replaceFile(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (MoveFileExW(wide(from).c_str(), wide(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return 0;
   }
   return errnoOfLastError();
 }
 
 int linkFile(const std::string& from, const std::string& to) {
-  return CreateHardLinkA(to.c_str(), from.c_str(), nullptr) ? 0 : errnoOfLastError();
+  return CreateHardLinkW(wide(to).c_str(), wide(from).c_str(), nullptr) ? 0 : errnoOfLastError();
+}
+
+int removeFile(const std::string& path) {
+  return _wunlink(wide(path).c_str()) == 0 ? 0 : errno;
 }
 
 int createNewFile(const std::string& path) {
-  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+  return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                _S_IREAD | _S_IWRITE);
 }
 
 // Windows keeps no permission bits beyond read-only, and a read-only file is
@@ -65,6 +132,15 @@ long writeToFile(int fd, const char* data, size_t size) {
   return _write(fd, data, static_cast<unsigned>(size));
 }
 
+long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size) {
+  if (_lseeki64(fd, static_cast<__int64>(offset), SEEK_SET) < 0) return -1;
+  long written = writeToFile(fd, data, size);
+  int error = errno;
+  _lseeki64(fd, 0, SEEK_END);
+  errno = error;
+  return written;
+}
+
 int closeFile(int fd) {
   return _close(fd);
 }
@@ -73,14 +149,6 @@ int processId() {
   return _getpid();
 }
 
-void onInterrupt(void (*)(int)) {}
-
-void removeFileInHandler(const char* path) {
-  _unlink(path);
-}
-
-void restoreTerminalInHandler() {}
-
 void waitForKeyPress(std::FILE*, std::FILE* out) {
   std::fflush(out);
   std::system("pause");
@@ -88,12 +156,39 @@ void waitForKeyPress(std::FILE*, std::FILE* out) {
 
 #else
 
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}
+
+void openClosedStandardStreams() {
+  // Each open takes the lowest free descriptor: the closed one just found.
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", O_RDWR);
+  }
+}
+
+FileState fileStateAt(const std::string& path, bool followLinks) {
+  struct stat info;
+  if ((followLinks ? stat(path.c_str(), &info) : lstat(path.c_str(), &info)) != 0) {
+    return {FileKind::kNothing, false};
+  }
+  return stateOf(info.st_mode);
+}
+
+std::FILE* openForReading(const std::string& path) {
+  return std::fopen(path.c_str(), "rb");
+}
+
 int replaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int linkFile(const std::string& from, const std::string& to) {
-  return ::link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  return ::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 0) == 0 ? 0 : errno;
+}
+
+int removeFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 int createNewFile(const std::string& path) {
@@ -109,6 +204,10 @@ long writeToFile(int fd, const char* data, size_t size) {
   return static_cast<long>(::write(fd, data, size));
 }
 
+long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size) {
+  return static_cast<long>(::pwrite(fd, data, size, static_cast<off_t>(offset)));
+}
+
 int closeFile(int fd) {
   return ::close(fd);
 }
@@ -117,48 +216,16 @@ int processId() {
   return static_cast<int>(::getpid());
 }
 
-void onInterrupt(void (*handler)(int)) {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, handler);
-}
-
-void removeFileInHandler(const char* path) {
-  ::unlink(path);
-}
-
-namespace {
-
-// The terminal's settings while the key wait has it in raw mode, for a
-// signal handler to put back: without them Ctrl-C during the wait would
-// leave the user's shell without echo.
-termios savedTerminal;
-int rawTerminal = -1;  // the descriptor in raw mode, or -1
-volatile std::sig_atomic_t terminalIsRaw = 0;
-
-}  // namespace
-
-void restoreTerminalInHandler() {
-  if (terminalIsRaw) tcsetattr(rawTerminal, TCSANOW, &savedTerminal);
-}
-
 void waitForKeyPress(std::FILE* in, std::FILE* out) {
   int fd = fileno(in);
   if (fd < 0 || !isatty(fd)) return;
   std::fputs("Press any key to continue . . . ", out);
   std::fflush(out);
-  if (tcgetattr(fd, &savedTerminal) == 0) {
-    termios raw = savedTerminal;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    rawTerminal = fd;
-    terminalIsRaw = 1;
-    // TCSAFLUSH drops what was typed ahead: only a fresh key press counts.
-    tcsetattr(fd, TCSAFLUSH, &raw);
+  if (enterRawTerminal(fd)) {
     char key;
     while (read(fd, &key, 1) < 0 && errno == EINTR) {
     }
-    tcsetattr(fd, TCSAFLUSH, &savedTerminal);
-    terminalIsRaw = 0;
+    leaveRawTerminal();
   }
   std::fputs("\n", out);
   std::fflush(out);

@@ -1,9 +1,14 @@
 // The few places where Windows and the other systems differ: file calls,
-// the end of an interrupted run, and the wait for a key press.
+// the standard streams at start, and the wait for a key press.
+//
+// Paths are UTF-8. Windows gets them as wide characters, so that a path
+// from the command line may hold characters outside the system's code page.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace mapjass {
 
@@ -17,12 +22,34 @@ inline constexpr bool kTextLineEndIsCrLf = false;
 // `name` in `folder`; an empty folder is the current one.
 std::string pathIn(const std::string& folder, const std::string& name);
 
+// The program's arguments, after its name, as UTF-8.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// Standard input, output and error that are closed at start are opened on
+// the null device, so that no file the program opens takes their place:
+// warnings would go into a script.
+void openClosedStandardStreams();
+
+// What stands at a path. A symbolic link is followed only when asked to.
+enum class FileKind { kNothing, kFile, kLink, kFolder, kOther };
+struct FileState {
+  FileKind kind;
+  bool readOnly;  // a file without any write permission bit
+};
+FileState fileStateAt(const std::string& path, bool followLinks);
+
+// Opens a file for binary reading; null with errno set when it cannot.
+std::FILE* openForReading(const std::string& path);
+
 // Replaces `to` with `from` in one step. Returns 0, or an errno value.
 int replaceFile(const std::string& from, const std::string& to);
 
-// Gives the file at `from` the second name `to`. Returns 0, or an errno
-// value (ENOENT when there is no file at `from`).
+// Gives what stands at `from`, a symbolic link itself included, the second
+// name `to`. Returns 0, or an errno value.
 int linkFile(const std::string& from, const std::string& to);
+
+// Returns 0, or an errno value.
+int removeFile(const std::string& path);
 
 // Opens a new file for writing that must not exist yet. Returns a file
 // descriptor, or -1 with errno set.
@@ -32,19 +59,12 @@ int createNewFile(const std::string& path);
 // there is one, so that replacing a file does not change who may read it.
 void keepPermissionsOf(const std::string& path, int fd);
 
-// The plain descriptor calls, which Windows names differently.
+// The plain descriptor calls, which Windows names differently. They return
+// what the system call returns, with errno set on failure.
 long writeToFile(int fd, const char* data, size_t size);
+long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size);
 int closeFile(int fd);
 int processId();
-
-// Calls `handler` when the run is interrupted (Ctrl-C, a closed terminal, a
-// kill). Windows cannot remove a file that is still open, which is what the
-// handler is for, so there it is not installed.
-void onInterrupt(void (*handler)(int signal));
-// What such a handler may call: remove a file, and put the terminal back
-// the way the wait for a key press found it.
-void removeFileInHandler(const char* path);
-void restoreTerminalInHandler();
 
 // Waits for a key press at the end of a job, so that a console window that
 // was opened by a double click stays open. On Windows this is the system's

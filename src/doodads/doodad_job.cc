@@ -46,16 +46,6 @@ void writeRecordLines(OutputFile& script, const DoodadRecord& record, int32_t in
   }
 }
 
-// Both outputs are finished before either takes its place, and they take
-// their places together: a full disk or a file held open by another
-// program leaves both as they were.
-Status putInPlace(OutputFile& script, OutputFile* converted) {
-  if (Status finished = script.finish(); !finished.ok()) return finished;
-  if (converted == nullptr) return script.commit();
-  if (Status finished = closeConvertedDoodadFile(*converted); !finished.ok()) return finished;
-  return commitTogether(script, *converted);
-}
-
 }  // namespace
 
 Status runDoodadJob(const RunOptions& options, const std::string& folder, std::FILE* console,
@@ -63,19 +53,22 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
   if (Status names = checkOutputNames(options, folder); !names.ok()) return names;
+  // Every output is made in full before any takes its place, so that a job
+  // that fails changes no file at all.
+  OutputFile backup, script, empty, converted;
   if (options.backupDoodadFile) {
-    if (Status copied = copyDoodadBackup(folder); !copied.ok()) return copied;
+    if (Status copied = copyDoodadBackup(folder, backup); !copied.ok()) return copied;
   }
-  OutputFile script;
   if (Status created = script.open(folder, kDoodadScriptFile, FileMode::kText); !created.ok()) {
     return created;
   }
   DoodadFileHeader header;
   if (Status read = readDoodadFileHeader(in, header); !read.ok()) return read;
   if (options.createEmptyDoodadFile) {
-    if (Status written = writeEmptyDoodadFile(folder, header); !written.ok()) return written;
+    if (Status written = writeEmptyDoodadFile(folder, header, empty); !written.ok()) {
+      return written;
+    }
   }
-  OutputFile converted;
   if (options.convertDoodadVersion) {
     if (Status opened = openConvertedDoodadFile(folder, header, converted); !opened.ok()) {
       return opened;
@@ -104,8 +97,13 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
     if (functions.closesPart(i, header.doodadCount)) script.write(DoodadFunctions::kPartEnd);
   }
   script.write(functions.tail());
-  Status placed = putInPlace(script, options.convertDoodadVersion ? &converted : nullptr);
-  if (!placed.ok()) return placed;
+  if (Status finished = script.finish(); !finished.ok()) return finished;
+  if (options.convertDoodadVersion) {
+    if (Status closed = closeConvertedDoodadFile(converted); !closed.ok()) return closed;
+  }
+  if (Status placed = commitOutputs({&backup, &empty, &script, &converted}); !placed.ok()) {
+    return placed;
+  }
 
   // A list that is not wrapped cannot be split: the user pastes it into a
   // function of their own, which the game would stop before its end.

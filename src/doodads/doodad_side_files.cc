@@ -7,10 +7,9 @@
 
 namespace mapjass {
 
-Status copyDoodadBackup(const std::string& folder) {
+Status copyDoodadBackup(const std::string& folder, OutputFile& backup) {
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
-  OutputFile backup;
   if (Status created = backup.open(folder, kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
@@ -24,18 +23,18 @@ Status copyDoodadBackup(const std::string& folder) {
     }
     backup.write(p, piece);
   }
-  return backup.finishAndCommit();
+  return backup.finish();
 }
 
-Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header) {
-  OutputFile file;
+Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
+                            OutputFile& file) {
   if (Status created = file.open(folder, kEmptyDoodadFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
   uint8_t bytes[kDoodadHeaderSize];
   encodeDoodadFileHeader(emptyDoodadFileHeader(header), bytes);
   file.write(bytes, sizeof bytes);
-  return file.finishAndCommit();
+  return file.finish();
 }
 
 Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,

@@ -1,6 +1,7 @@
 // The files the doodad job can leave beside its script: a backup of the
 // input, an empty doodad file, and a copy converted to the other layout.
-// Each appears under its name only once it is complete.
+// Each is made in `file` and finished here; the job puts them in their
+// places together with the script, once all of it has succeeded.
 #pragma once
 
 #include <string>
@@ -13,12 +14,12 @@ namespace mapjass {
 
 // Each works on the fixed names in `folder`.
 
-// Copies "war3map.doo" byte for byte into "war3map.old". An earlier backup
-// is replaced only by a complete copy.
-Status copyDoodadBackup(const std::string& folder);
+// Copies "war3map.doo" byte for byte into "war3map.old".
+Status copyDoodadBackup(const std::string& folder, OutputFile& file);
 
 // Writes "war3mapNULL.doo": the header as read, with a doodadCount of 0.
-Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header);
+Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
+                            OutputFile& file);
 
 // Starts "war3mapCONV.doo" with the converted header.
 Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,
@@ -28,8 +29,7 @@ Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader
 void writeConvertedDoodadRecord(OutputFile& file, const DoodadRecord& record,
                                 DoodadLayout readLayout);
 
-// Flushes and closes the converted copy; the job puts it in place together
-// with the script (commitTogether).
+// Flushes and closes the converted copy.
 Status closeConvertedDoodadFile(OutputFile& file);
 
 }  // namespace mapjass

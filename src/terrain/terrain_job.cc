@@ -113,7 +113,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
       ++row;
     }
   }
-  if (Status committed = script.finishAndCommit(); !committed.ok()) return committed;
+  if (Status committed = commitOutputs({&script}); !committed.ok()) return committed;
 
   if (missingTilesets > 0) {
     warn(in.name() + ": " + std::to_string(missingTilesets) +

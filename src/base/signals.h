@@ -1,0 +1,49 @@
+// Everything the process does about signals, in one place: what an
+// interrupt does, the section in which interrupts must wait, the names an
+// interrupt removes, and the terminal mode that the key wait changes.
+//
+// An interrupt (Ctrl-C, Ctrl-\, a closed terminal, a kill: SIGINT, SIGQUIT,
+// SIGHUP, SIGTERM) removes the files that the run is writing, puts the
+// terminal back as the key wait found it, and then ends the process as the
+// signal would have ended it. Windows cannot remove a file that is still
+// open, so there no handler is installed and only the list is kept.
+#pragma once
+
+#include <string>
+
+namespace mapjass {
+
+// Called once by each program's main, before it opens a file. A signal that
+// is ignored at start (nohup, a background job of a script) stays ignored.
+// SIGPIPE and SIGXFSZ are ignored: a write to a console that went away, or
+// past the file-size limit, then fails, and the job says so.
+void installSignalHandling();
+
+// The names an interrupt removes: the temporary files being written, and
+// the earlier outputs kept aside while outputs take their places. Returns
+// the slot that unregisterForRemoval() takes, or -1 when the list is full or
+// the path too long; a file that could not be registered must not be made.
+int registerForRemoval(const std::string& path);
+void unregisterForRemoval(int slot);
+
+// While one exists, interrupts wait; they arrive when the last one ends. The
+// outputs of a job take their places inside one, so that an interrupt finds
+// them all earlier or all new.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+};
+
+// Puts the terminal `fd` into the key wait's raw mode: no echo, and every
+// key counts at once. What was typed before is dropped, so that only a fresh
+// key press ends the wait. While the program is stopped (Ctrl-Z) the
+// terminal is back in its earlier mode, and raw again after `fg`. False when
+// `fd` is not a terminal.
+bool enterRawTerminal(int fd);
+// Back to the mode that enterRawTerminal() found.
+void leaveRawTerminal();
+
+}  // namespace mapjass
