@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/byte_reader.h"
+#include "base/jass_functions.h"
 #include "base/output_file.h"
 #include "test_support.h"
 
@@ -48,6 +49,20 @@ TEST(OutputFile, KeepsThePermissionsOfTheFileItReplaces) {
   EXPECT_EQ(folder.contents(), (Files{{"out", "new" + std::string(70'000, 'x')}}));
   EXPECT_EQ(file.open(folder.file("missing"), "out", FileMode::kBinary).error,
             "out: cannot create: No such file or directory");
+}
+
+TEST(FunctionName, IsWhatJassAccepts) {
+  const std::pair<std::string, bool> cases[] = {
+      {"a", true},           {"PlaceDoodads", true}, {"Init_2", true},    {"z9_9", true},
+      {"Function", true},    {"rf", true},           {"RFx", true},       {"", false},
+      {"a_", false},         {"_a", false},          {"1a", false},       {"a-b", false},
+      {"a b", false},        {"a.b", false},         {"\xc3\xa9", false}, {{"a\0b", 3}, false},
+      {"function", false},   {"endfunction", false}, {"nothing", false},  {"exitwhen", false},
+      {"endglobals", false}, {"array", false},       {"debug", false},    {"integer", false},
+      {"code", false},       {"handle", false},      {"null", false},     {"RF", false},
+      {"CD", false},         {"SL", false},
+  };
+  for (const auto& [name, valid] : cases) EXPECT_EQ(isValidFunctionName(name), valid) << name;
 }
 
 }  // namespace

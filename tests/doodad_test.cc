@@ -45,7 +45,7 @@ TestDoodad doodadNumber(int i) {
   d.typeId[2] = static_cast<char>('a' + i % 26);
   d.angle = f(628, 0.01f);
   d.scaleX = 0.5f, d.scaleY = 0.75f, d.scaleZ = 0.5f + f(4, 0.25f);
-  d.flags = static_cast<uint8_t>(i % 8), d.life = static_cast<uint8_t>(i % 150);
+  d.flags = static_cast<uint8_t>(i % 8), d.life = static_cast<uint8_t>(i % 4 == 2 ? 255 : i % 150);
   d.itemTablePointer = -1 - i, d.editorId = 1000 + i;
   return d;
 }
@@ -60,10 +60,20 @@ std::string linesOf(const TestDoodad& d) {
   return cd + (d.life < 100 ? "call SL(" + std::to_string(d.life) + ")\n" : std::string());
 }
 
+std::string doodadsWarning(int doodads, int records, bool kept = true) {
+  return "war3map.doo: " + std::to_string(doodads) + " of " + std::to_string(records) +
+         " records are doodads (life 255), which the game cannot create from a script, so their "
+         "CD lines place nothing; to keep them, " +
+         (kept ? "take war3mapKEEP.doo as the map's war3map.doo"
+               : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take "
+                 "that as the map's war3map.doo");
+}
+
 // Every layout is read field for field: the script shows the fields it
 // uses, and the converted copy, which the writer makes independently, all
 // the others. The backup holds every byte (around the copy's 4096-byte
-// pieces too) and the empty file the header with a count of 0.
+// pieces too), the empty file the header with a count of 0, and the kept
+// file the doodads as they stand, with everything after the records.
 TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
   TempFolder folder;
   const ItemSet two{{{"ratc", 50}, {"rat6", 50}}}, none{}, negative{{}, -3};
@@ -85,11 +95,13 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
     TestDoodadFile file{
         .version = c.version, .doodadCount = c.count, .trailer = Bytes(c.trailer, '\xA5')};
     std::string lines;
+    TestDoodadFile kept = file;
     for (int i = 0; i < c.doodads; ++i) {
       file.doodads.push_back(doodadNumber(i));
       file.doodads[i].skinId = c.skin;
       file.doodads[i].itemSets = c.sets;
       if (c.count == -1) lines += linesOf(file.doodads[i]);
+      if (file.doodads[i].life == 255) kept.doodads.push_back(file.doodads[i]);
     }
     const Bytes input = doodadFileBytes(file);
     folder.write("war3map.doo", input);
@@ -112,7 +124,13 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
     EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other)) << c.version;
     EXPECT_EQ(folder.read("war3map.old"), input);
     EXPECT_EQ(folder.read("war3mapNULL.doo"), input.substr(0, 12) + std::string(4, '\0'));
-    EXPECT_EQ(folder.contents().size(), 5u);  // no temporary file is left
+    // With no record read, everything after the header is kept.
+    EXPECT_EQ(folder.read("war3mapKEEP.doo"),
+              c.count == -1 ? doodadFileBytes(kept)
+                            : input.substr(0, 12) + std::string(4, '\0') + input.substr(16));
+    EXPECT_EQ(job.warnings, c.count == -1 && c.doodads == 3 ? std::vector{doodadsWarning(1, 3)}
+                                                            : std::vector<std::string>{});
+    EXPECT_EQ(folder.contents().size(), 6u);  // no temporary file is left
   }
 }
 
@@ -156,12 +174,56 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
   for (std::string& warning : warnings) {
     warning = "war3map.doo: " + warning + " is not a finite number; 0 written instead";
   }
+  // A finite facing that is too large in degrees says so.
+  warnings[4].replace(warnings[4].find("angle"), std::string::npos,
+                      "angle 1e+37 radians is too large in degrees; 0 written instead");
+  warnings[5].replace(warnings[5].find("angle"), std::string::npos,
+                      "angle -1e+37 radians is too large in degrees; 0 written instead");
+  warnings.push_back(doodadsWarning(1, 16, false));
   folder.write("war3map.doo", doodadFileBytes(file));
   JobRun job = run(folder, {});
   ASSERT_TRUE(job.status.ok()) << job.status.error;
   EXPECT_EQ(job.report, "\nFILE: ABo\nVersion: 7.9\nnumber:16\n\n\n\n\n");
   EXPECT_EQ(folder.read("war3map.doo.j"), script + "call RF()");
   EXPECT_EQ(job.warnings, warnings);
+}
+
+// After its other warnings, a job that succeeds says what its script cannot
+// do: compile under a name that JASS refuses, or create doodads.
+TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
+  TempFolder folder;
+  auto named = [](const std::string& name) {
+    return "war3map.doo.j: the function name \"" + name +
+           "\" is not valid in JASS, so the script will not compile until the function is "
+           "renamed (a name starts with a letter, holds only letters, digits and underscores, "
+           "does not end in an underscore, and is no JASS keyword or type, nor RF, CD or SL)";
+  };
+  const std::string nan = "war3map.doo: record 1 of 2: x is not a finite number; 0 written instead";
+  struct Case {
+    RunOptions options;
+    std::vector<TestDoodad> doodads;
+    std::vector<std::string> warnings;
+  };
+  const TestDoodad doodad{.life = 255}, destructable{.life = 254};
+  const Case cases[] = {
+      {{.wrapInFunction = true, .functionName = "PlaceDoodads"}, {destructable}, {}},
+      {{.wrapInFunction = true, .functionName = "Init-1"}, {destructable}, {named("Init-1")}},
+      {{.wrapInFunction = true}, {destructable}, {named("")}},  // the name's answer failed
+      {{.functionName = "Init-1"}, {destructable}, {}},         // not wrapped
+      {{.wrapInFunction = true, .functionName = "RF", .createEmptyDoodadFile = true},
+       {destructable, doodad},
+       {named("RF"), doodadsWarning(1, 2)}},
+      {{}, {doodad, doodad}, {doodadsWarning(2, 2, false)}},
+      {{.wrapInFunction = true, .functionName = "a_"},
+       {{.x = NAN}, doodad},
+       {nan, named("a_"), doodadsWarning(1, 2, false)}},
+  };
+  for (const Case& c : cases) {
+    folder.write("war3map.doo", doodadFileBytes({.doodads = c.doodads}));
+    JobRun job = run(folder, c.options);
+    ASSERT_TRUE(job.status.ok()) << job.status.error;
+    EXPECT_EQ(job.warnings, c.warnings) << c.options.functionName;
+  }
 }
 
 // A wrapped list longer than one game thread runs is split into functions
@@ -176,7 +238,11 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
     JobRun job =
         run(folder, {.wrapInFunction = true, .functionName = std::string("Place\0ignored", 13)});
     ASSERT_TRUE(job.status.ok()) << job.status.error;
-    EXPECT_TRUE(job.warnings.empty());
+    int doodads =
+        static_cast<int>(std::count_if(file.doodads.begin(), file.doodads.end(),
+                                       [](const TestDoodad& d) { return d.life == 255; }));
+    EXPECT_EQ(job.warnings, doodads == 0 ? std::vector<std::string>{}
+                                         : std::vector{doodadsWarning(doodads, count, false)});
     int parts = count <= 2000 ? 0 : (count + 1999) / 2000;
     std::string expected = kPreamble, calls, lines;
     for (int i = 0; i < count; ++i) {
@@ -363,7 +429,9 @@ TEST(DoodadJob, EveryTruncationFailsCleanly) {
       std::string location =
           k == 0 ? "the 16-byte header" : "record " + std::to_string(k) + " of 3";
       bool before = length == (k == 0 ? 0 : starts[k - 1]);
-      EXPECT_EQ(run(folder, {.convertDoodadVersion = true, .wrapInFunction = true}).status.error,
+      RunOptions all{
+          .convertDoodadVersion = true, .wrapInFunction = true, .createEmptyDoodadFile = true};
+      EXPECT_EQ(run(folder, all).status.error,
                 "war3map.doo: file ends " + std::string(before ? "before " : "inside ") + location +
                     " (offset " + std::to_string(length) + ")");
       EXPECT_EQ(folder.contents(), (Files{{"war3map.doo", folder.read("war3map.doo")},

@@ -28,11 +28,10 @@ namespace {
 using namespace testing;
 
 // Every output name, with content from an earlier run.
-const Files kEarlierOutputs = {{"war3map.doo.j", "old doo script"},
-                               {"war3map.w3e.j", "old w3e script"},
-                               {"war3mapCONV.doo", "old conv"},
-                               {"war3map.old", "old backup"},
-                               {"war3mapNULL.doo", "old null"}};
+const Files kEarlierOutputs = {
+    {"war3map.doo.j", "old doo script"}, {"war3map.w3e.j", "old w3e script"},
+    {"war3mapCONV.doo", "old conv"},     {"war3map.old", "old backup"},
+    {"war3mapNULL.doo", "old null"},     {"war3mapKEEP.doo", "old keep"}};
 
 const Bytes kDoodads = doodadFileBytes({.doodads = {typicalDoodad()}});
 const std::string kTerrain = terrainFileBytes(
@@ -122,7 +121,7 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
     return files;
   };
   const std::vector<std::string> doodadOutputs = {"war3map.doo.j", "war3mapCONV.doo", "war3map.old",
-                                                  "war3mapNULL.doo"};
+                                                  "war3mapNULL.doo", "war3mapKEEP.doo"};
   const std::string cannotWrite = ": cannot write: File too large\n";
   // 2,500 ground ids: a list longer than the reader's pieces.
   std::vector<std::string> ids;
@@ -157,6 +156,8 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
           "war3mapCONV.doo: is a folder; the file cannot be written\n", {"war3map.w3e.j"}),
       row("a read-only empty file", with("war3mapNULL.doo", "<read-only>"), all, 0,
           "war3mapNULL.doo: is read-only; the file cannot be replaced\n", {"war3map.w3e.j"}),
+      row("a read-only kept file", with("war3mapKEEP.doo", "<read-only>"), all, 0,
+          "war3mapKEEP.doo: is read-only; the file cannot be replaced\n", {"war3map.w3e.j"}),
       row("read-only files not asked for", with("war3map.old", "<read-only>"), "1 0 0 0 0 0", 0, "",
           {"war3map.doo.j"}),
       row("a read-only terrain script", with("war3map.w3e.j", "<read-only>"), "0 1 1 0", 0,

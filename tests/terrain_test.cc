@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "map_writer.h"
@@ -98,11 +99,53 @@ TEST(TerrainJob, LinesForEachOption) {
       JobRun job = run(folder, options);
       ASSERT_TRUE(job.status.ok()) << job.status.error;
       EXPECT_EQ(folder.read("war3map.w3e.j"), expected) << version << options.filterTexture;
-      EXPECT_EQ(job.warnings, std::vector<std::string>{
-                                  "war3map.w3e: 2 tile points name no ground tileset (a texture "
-                                  "index past the list, or an empty slot); they got no texture "
-                                  "line"});
+      std::vector<std::string> warnings = {
+          "war3map.w3e: 2 tile points name no ground tileset (a texture index past the list, or "
+          "an empty slot); they got no texture line"};
+      if (options.filterEnabled && options.filterTexture != "Ldrt" &&
+          options.filterTexture != "Lgrs") {
+        warnings.push_back("war3map.w3e: no ground tileset is '" + options.filterTexture +
+                           "'; the file has Ldrt, Lgrs");
+      }
+      EXPECT_EQ(job.warnings, warnings);
     }
+  }
+}
+
+// A filter that equals no ground tileset that a point can name (the first
+// 16, or 64 from version 12 on, less the empty slots) is warned about, with
+// the ids that the file has.
+TEST(TerrainJob, SaysWhenTheFilterMatchesNothing) {
+  TempFolder folder;
+  std::vector<std::string> ids = {"Ldrt", "\0\0\0\0"s};
+  std::string listed = "Ldrt";
+  for (int i = 2; i < 20; ++i) {
+    char id[8];
+    std::snprintf(id, sizeof id, "X%d", 100 + i);
+    ids.push_back(id);
+    if (i < 16) listed.append(", ").append(id);
+  }
+  const std::tuple<int32_t, std::vector<std::string>, RunOptions, std::string> cases[] = {
+      {11, ids, {.filterEnabled = true, .filterTexture = "X117"}, listed},
+      {12, ids, {.filterEnabled = true, .filterTexture = "X117"}, ""},
+      {11, ids, {.filterEnabled = true, .filterTexture = "X115"}, ""},
+      {11, ids, {.filterEnabled = true, .filterTexture = "X115x"}, listed},
+      {11, ids, {.filterTexture = "X117"}, ""},  // no filter
+      {11, {}, {.filterEnabled = true, .filterTexture = "Ldrt"}, "none"},
+  };
+  for (const auto& [version, groundIds, options, has] : cases) {
+    TestTerrainFile file = grid(0, 0, 0, 0);
+    file.version = version;
+    file.groundTilesets = groundIds;
+    folder.write("war3map.w3e", terrainFileBytes(file));
+    JobRun job = run(folder, options);
+    ASSERT_TRUE(job.status.ok());
+    std::vector<std::string> warnings;
+    if (!has.empty()) {
+      warnings.push_back("war3map.w3e: no ground tileset is '" + options.filterTexture +
+                         "'; the file has " + has);
+    }
+    EXPECT_EQ(job.warnings, warnings) << version << options.filterTexture;
   }
 }
 

@@ -8,5 +8,6 @@ inline constexpr char kDoodadScriptFile[] = "war3map.doo.j";
 inline constexpr char kDoodadBackupFile[] = "war3map.old";
 inline constexpr char kEmptyDoodadFile[] = "war3mapNULL.doo";
 inline constexpr char kConvertedDoodadFile[] = "war3mapCONV.doo";
+inline constexpr char kKeptDoodadFile[] = "war3mapKEEP.doo";
 
 }  // namespace mapjass

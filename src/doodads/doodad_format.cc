@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstring>
+#include <string>
 
 #include "base/little_endian.h"
 
@@ -21,6 +22,24 @@ float decodeFloat(const uint8_t* p) {
 
 void encodeFloat(uint8_t* p, float value) {
   encodeUint32(p, std::bit_cast<uint32_t>(value));
+}
+
+// The next `n` bytes, appended to `raw` when it is given. False when fewer
+// are left.
+bool takeOrSkip(ByteReader& in, uint64_t n, std::string* raw) {
+  if (raw == nullptr) return in.skip(n);
+  if (n > in.remaining()) return false;
+  size_t at = raw->size();
+  raw->resize(at + n);
+  return in.takeInto(reinterpret_cast<uint8_t*>(raw->data() + at), n);
+}
+
+// The next `n` (at most ByteReader::kMaxPiece) bytes, appended to `raw` when
+// it is given; null when fewer are left.
+const uint8_t* take(ByteReader& in, size_t n, std::string* raw) {
+  const uint8_t* p = in.take(n);
+  if (p != nullptr && raw != nullptr) raw->append(reinterpret_cast<const char*>(p), n);
+  return p;
 }
 
 }  // namespace
@@ -63,11 +82,13 @@ DoodadRecordFormat doodadRecordFormatOf(ByteReader& in, const DoodadFileHeader& 
   return format;
 }
 
-bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& record) {
+bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& record,
+                      std::string* raw) {
   size_t skin = format.skinIds ? kDoodadSkinIdSize : 0;
   // Everything up to editorId, which in V8 stands after the item sets.
   size_t fixedSize = doodadRecordSize(format.layout) + skin - kDoodadEditorIdSize;
-  const uint8_t* p = in.take(fixedSize);
+  if (raw != nullptr) raw->clear();
+  const uint8_t* p = take(in, fixedSize, raw);
   if (p == nullptr) return false;
   std::memcpy(record.typeId, p, 4);
   record.variation = decodeInt32(p + 4);
@@ -90,13 +111,15 @@ bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& r
     // copy has no place for them. Each set takes at least 4 bytes, so a huge
     // count runs out of input quickly.
     for (int32_t set = 0; set < record.itemSetCount; ++set) {
-      const uint8_t* count = in.take(kDoodadItemSetCountSize);
+      const uint8_t* count = take(in, kDoodadItemSetCountSize, raw);
       if (count == nullptr) return false;
       int32_t items = decodeInt32(count);
-      if (items > 0 && !in.skip(static_cast<uint64_t>(items) * kDoodadItemSize)) return false;
+      if (items > 0 && !takeOrSkip(in, static_cast<uint64_t>(items) * kDoodadItemSize, raw)) {
+        return false;
+      }
     }
   }
-  const uint8_t* id = in.take(kDoodadEditorIdSize);
+  const uint8_t* id = take(in, kDoodadEditorIdSize, raw);
   if (id == nullptr) return false;
   record.editorId = decodeInt32(id);
   return true;
@@ -118,7 +141,7 @@ void encodeDoodadFileHeader(const DoodadFileHeader& header, uint8_t out[kDoodadH
   std::memcpy(out, header.signature, 4);
   encodeInt32(out + 4, header.version);
   encodeInt32(out + 8, header.subversion);
-  encodeInt32(out + 12, header.doodadCount);
+  encodeInt32(out + kDoodadCountOffset, header.doodadCount);
 }
 
 size_t encodeDoodadRecord(const DoodadRecord& record, DoodadLayout layout, uint8_t* out) {

@@ -28,11 +28,13 @@
 // bytes at offset 36 are all printable ASCII for a skin id, while a classic
 // file has flags (0 to 7) there.
 //
-// Whatever follows the last record is never read.
+// Whatever follows the last record (the special doodads, in files of the
+// later editors) is only ever copied, into war3mapKEEP.doo.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "base/byte_reader.h"
 #include "base/status.h"
@@ -40,6 +42,7 @@
 namespace mapjass {
 
 inline constexpr size_t kDoodadHeaderSize = 16;
+inline constexpr size_t kDoodadCountOffset = 12;
 inline constexpr size_t kDoodadV7RecordSize = 42;
 inline constexpr size_t kDoodadV8RecordSize = 50;
 inline constexpr size_t kDoodadSkinIdOffset = 36;
@@ -47,6 +50,11 @@ inline constexpr size_t kDoodadSkinIdSize = 4;
 inline constexpr size_t kDoodadItemSetCountSize = 4;
 inline constexpr size_t kDoodadItemSize = 8;
 inline constexpr size_t kDoodadEditorIdSize = 4;
+
+// The editor marks a doodad (a rock, a plant, a prop) with this life. A
+// script cannot create one: JASS creates destructables only, whose life is
+// a percentage.
+inline constexpr uint8_t kDoodadLifeMark = 255;
 
 enum class DoodadLayout { V7, V8 };
 
@@ -88,7 +96,9 @@ Status readDoodadFileHeader(ByteReader& in, DoodadFileHeader& header);
 DoodadRecordFormat doodadRecordFormatOf(ByteReader& in, const DoodadFileHeader& header);
 
 // Reads the next record, item sets and all. False when the input ends first.
-bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& record);
+// `raw`, when given, receives the record's bytes as they stand in the file.
+bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& record,
+                      std::string* raw = nullptr);
 
 DoodadFileHeader emptyDoodadFileHeader(const DoodadFileHeader& header);
 DoodadFileHeader convertedDoodadFileHeader(const DoodadFileHeader& header);

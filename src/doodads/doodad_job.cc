@@ -1,10 +1,13 @@
 #include "doodads/doodad_job.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "base/byte_reader.h"
 #include "base/game_limits.h"
+#include "base/jass_functions.h"
 #include "base/output_file.h"
 #include "doodads/doodad_files.h"
 #include "doodads/doodad_format.h"
@@ -20,6 +23,7 @@ namespace {
 Status checkOutputNames(const RunOptions& options, const std::string& folder) {
   const char* names[] = {kDoodadScriptFile, options.backupDoodadFile ? kDoodadBackupFile : nullptr,
                          options.createEmptyDoodadFile ? kEmptyDoodadFile : nullptr,
+                         options.createEmptyDoodadFile ? kKeptDoodadFile : nullptr,
                          options.convertDoodadVersion ? kConvertedDoodadFile : nullptr};
   for (const char* name : names) {
     if (name == nullptr) continue;
@@ -39,10 +43,37 @@ void writeRecordLines(OutputFile& script, const DoodadRecord& record, int32_t in
   unsigned nonFinite = 0;
   script.advance(formatDoodadLines(lines, record, nonFinite));
   for (int field = 0; nonFinite != 0; ++field, nonFinite >>= 1) {
-    if ((nonFinite & 1) != 0) {
-      warn(std::string(kDoodadFile) + ": " + recordLocation(index, count) + ": " +
-           kCdFloatFieldNames[field] + " is not a finite number; 0 written instead");
+    if ((nonFinite & 1) == 0) continue;
+    std::string what = std::string(kCdFloatFieldNames[field]) + " is not a finite number";
+    // A finite facing can still be too large once it is turned into degrees.
+    if (field == kCdAngleField && std::isfinite(record.angle)) {
+      char radians[32];
+      std::snprintf(radians, sizeof radians, "%g", static_cast<double>(record.angle));
+      what = "angle " + std::string(radians) + " radians is too large in degrees";
     }
+    warn(std::string(kDoodadFile) + ": " + recordLocation(index, count) + ": " + what +
+         "; 0 written instead");
+  }
+}
+
+// What the script leaves out, after every other warning of the job: a
+// function name that JASS refuses, and the doodads.
+void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunctions& functions,
+                                    int32_t doodads, int32_t records, const WarningSink& warn) {
+  if (functions.wrapped && !isValidFunctionName(functions.name)) {
+    warn(std::string(kDoodadScriptFile) + ": the function name \"" + functions.name +
+         "\" is not valid in JASS, so the script will not compile until the function is renamed (" +
+         kFunctionNameRule + ")");
+  }
+  if (doodads > 0) {
+    warn(std::string(kDoodadFile) + ": " + std::to_string(doodads) + " of " +
+         std::to_string(records) +
+         " records are doodads (life 255), which the game cannot create from a script, so their "
+         "CD lines place nothing; to keep them, " +
+         (options.createEmptyDoodadFile
+              ? "take war3mapKEEP.doo as the map's war3map.doo"
+              : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take that "
+                "as the map's war3map.doo"));
   }
 }
 
@@ -55,7 +86,7 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
   if (Status names = checkOutputNames(options, folder); !names.ok()) return names;
   // Every output is made in full before any takes its place, so that a job
   // that fails changes no file at all.
-  OutputFile backup, script, empty, converted;
+  OutputFile backup, script, empty, kept, converted;
   if (options.backupDoodadFile) {
     if (Status copied = copyDoodadBackup(folder, backup); !copied.ok()) return copied;
   }
@@ -68,6 +99,7 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
     if (Status written = writeEmptyDoodadFile(folder, header, empty); !written.ok()) {
       return written;
     }
+    if (Status opened = openKeptDoodadFile(folder, header, kept); !opened.ok()) return opened;
   }
   if (options.convertDoodadVersion) {
     if (Status opened = openConvertedDoodadFile(folder, header, converted); !opened.ok()) {
@@ -84,24 +116,33 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
   script.write(functions.head());
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
   DoodadRecord record;
+  std::string raw;  // the record as it stands in the file, for war3mapKEEP.doo
   int64_t slLines = 0;
+  int32_t doodads = 0;
   for (int32_t i = 0; i < header.doodadCount; ++i) {
     uint64_t start = in.offset();
-    if (!readDoodadRecord(in, format, record)) {
+    if (!readDoodadRecord(in, format, record, options.createEmptyDoodadFile ? &raw : nullptr)) {
       return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)));
     }
     if (options.convertDoodadVersion) writeConvertedDoodadRecord(converted, record, format.layout);
+    if (record.life == kDoodadLifeMark) {
+      ++doodads;
+      if (options.createEmptyDoodadFile) writeKeptDoodadRecord(kept, raw);
+    }
     if (functions.opensPart(i)) script.write(functions.partHead(i));
     writeRecordLines(script, record, i, header.doodadCount, warn);
     slLines += record.life < 100 ? 1 : 0;
-    if (functions.closesPart(i, header.doodadCount)) script.write(DoodadFunctions::kPartEnd);
+    if (functions.closesPart(i, header.doodadCount)) script.write(kFunctionEnd);
   }
   script.write(functions.tail());
   if (Status finished = script.finish(); !finished.ok()) return finished;
+  if (options.createEmptyDoodadFile) {
+    if (Status finished = finishKeptDoodadFile(kept, in, doodads); !finished.ok()) return finished;
+  }
   if (options.convertDoodadVersion) {
     if (Status closed = closeConvertedDoodadFile(converted); !closed.ok()) return closed;
   }
-  if (Status placed = commitOutputs({&backup, &empty, &script, &converted}); !placed.ok()) {
+  if (Status placed = commitOutputs({&backup, &empty, &kept, &script, &converted}); !placed.ok()) {
     return placed;
   }
 
@@ -113,6 +154,7 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
     warn(std::string(kDoodadScriptFile) + ": " + overThreadBudget(operations, "doodad") +
          "; answer 1 to the function question and the tool splits the list across threads");
   }
+  warnAboutWhatTheScriptCannotDo(options, functions, doodads, header.doodadCount, warn);
   return Status::success();
 }
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "base/jass_functions.h"
 #include "base/script_text.h"
 
 namespace mapjass {
@@ -27,14 +28,6 @@ const std::string_view kDoodadScriptPreamble =
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\n"
     "endfunction\n\n\n\n\n\n\n\n";
-
-namespace {
-
-std::string functionHead(const std::string& name) {
-  return "function " + name + " takes nothing returns nothing\n";
-}
-
-}  // namespace
 
 DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
                                   int32_t doodadCount) {
@@ -59,7 +52,7 @@ std::string DoodadFunctions::tail() const {
   if (parts > 0) {
     tail = functionHead(name);
     for (int32_t part = 1; part <= parts; ++part) {
-      tail += "call ExecuteFunc(\"" + name + "_" + std::to_string(part) + "\")\n";
+      tail += executeFuncLine(name + "_" + std::to_string(part));
     }
   }
   return tail + "call RF()\nendfunction";

@@ -20,6 +20,7 @@ inline constexpr size_t kMaxDoodadLinesSize = 512;
 
 // The fields of the CD line, in order, for warnings about them.
 inline constexpr const char* kCdFloatFieldNames[5] = {"x", "y", "z", "angle", "scaleZ"};
+inline constexpr int kCdAngleField = 3;
 
 // Where the records' lines stand. Without a wrapper they stand alone; with
 // one, in the function the user named. When that function would run more
@@ -40,9 +41,8 @@ struct DoodadFunctions {
   bool closesPart(int32_t index, int32_t count) const {
     return parts > 0 && (index + 1 == count || (index + 1) % kRecordsPerFunction == 0);
   }
-  // The head of the function that record `index` opens, and the end of one.
+  // The head of the function that record `index` opens.
   std::string partHead(int32_t index) const;
-  static constexpr std::string_view kPartEnd = "endfunction\n";
   // What comes after the last record: the call of RF and, when wrapped,
   // the named function's end. No line end follows.
   std::string tail() const;

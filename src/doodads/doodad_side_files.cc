@@ -3,9 +3,35 @@
 #include <algorithm>
 
 #include "base/byte_reader.h"
+#include "base/little_endian.h"
 #include "doodads/doodad_files.h"
 
 namespace mapjass {
+
+namespace {
+
+// Copies everything from `in`'s position to its end into `file`. False when
+// the input shrank or could not be read meanwhile.
+bool copyToEnd(ByteReader& in, OutputFile& file) {
+  while (in.remaining() > 0) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
+    const uint8_t* p = in.take(piece);
+    if (p == nullptr) return false;
+    file.write(p, piece);
+  }
+  return true;
+}
+
+Status startWithHeader(const std::string& folder, const char* name, const DoodadFileHeader& header,
+                       OutputFile& file) {
+  if (Status created = file.open(folder, name, FileMode::kBinary); !created.ok()) return created;
+  uint8_t bytes[kDoodadHeaderSize];
+  encodeDoodadFileHeader(header, bytes);
+  file.write(bytes, sizeof bytes);
+  return Status::success();
+}
+
+}  // namespace
 
 Status copyDoodadBackup(const std::string& folder, OutputFile& backup) {
   ByteReader in;
@@ -13,39 +39,43 @@ Status copyDoodadBackup(const std::string& folder, OutputFile& backup) {
   if (Status created = backup.open(folder, kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
-  while (in.remaining() > 0) {
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
-    const uint8_t* p = in.take(piece);
-    if (p == nullptr) {
-      // The file shrank, or could not be read, while it was copied.
-      return Status::failure(in.endMessage(0, "the bytes to back up") +
-                             "; war3map.old was left as it was");
-    }
-    backup.write(p, piece);
+  if (!copyToEnd(in, backup)) {
+    // The file shrank, or could not be read, while it was copied.
+    return Status::failure(in.endMessage(0, "the bytes to back up") +
+                           "; war3map.old was left as it was");
   }
   return backup.finish();
 }
 
 Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
                             OutputFile& file) {
-  if (Status created = file.open(folder, kEmptyDoodadFile, FileMode::kBinary); !created.ok()) {
-    return created;
+  Status started = startWithHeader(folder, kEmptyDoodadFile, emptyDoodadFileHeader(header), file);
+  return started.ok() ? file.finish() : started;
+}
+
+Status openKeptDoodadFile(const std::string& folder, const DoodadFileHeader& header,
+                          OutputFile& file) {
+  return startWithHeader(folder, kKeptDoodadFile, header, file);
+}
+
+void writeKeptDoodadRecord(OutputFile& file, const std::string& raw) {
+  file.write(raw);
+}
+
+Status finishKeptDoodadFile(OutputFile& file, ByteReader& in, int32_t keptCount) {
+  uint64_t start = in.offset();
+  if (!copyToEnd(in, file)) {
+    return Status::failure(in.endMessage(start, "the bytes after the records"));
   }
-  uint8_t bytes[kDoodadHeaderSize];
-  encodeDoodadFileHeader(emptyDoodadFileHeader(header), bytes);
-  file.write(bytes, sizeof bytes);
+  uint8_t count[4];
+  encodeInt32(count, keptCount);
+  file.writeAt(kDoodadCountOffset, count, sizeof count);
   return file.finish();
 }
 
 Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,
                                OutputFile& file) {
-  if (Status created = file.open(folder, kConvertedDoodadFile, FileMode::kBinary); !created.ok()) {
-    return created;
-  }
-  uint8_t bytes[kDoodadHeaderSize];
-  encodeDoodadFileHeader(convertedDoodadFileHeader(header), bytes);
-  file.write(bytes, sizeof bytes);
-  return Status::success();
+  return startWithHeader(folder, kConvertedDoodadFile, convertedDoodadFileHeader(header), file);
 }
 
 void writeConvertedDoodadRecord(OutputFile& file, const DoodadRecord& record,

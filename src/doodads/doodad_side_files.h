@@ -1,5 +1,6 @@
 // The files the doodad job can leave beside its script: a backup of the
-// input, an empty doodad file, and a copy converted to the other layout.
+// input, an empty doodad file, the doodads that no script can create, and a
+// copy converted to the other layout.
 // Each is made in `file` and finished here; the job puts them in their
 // places together with the script, once all of it has succeeded.
 #pragma once
@@ -20,6 +21,18 @@ Status copyDoodadBackup(const std::string& folder, OutputFile& file);
 // Writes "war3mapNULL.doo": the header as read, with a doodadCount of 0.
 Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
                             OutputFile& file);
+
+// Starts "war3mapKEEP.doo": the records that a script cannot create, with
+// the header as read. finishKeptDoodadFile() sets its count.
+Status openKeptDoodadFile(const std::string& folder, const DoodadFileHeader& header,
+                          OutputFile& file);
+
+// Writes a record with life kDoodadLifeMark as it stands in the input.
+void writeKeptDoodadRecord(OutputFile& file, const std::string& raw);
+
+// Copies what follows the last record read, everything from `in`'s position
+// on, sets the header's count to `keptCount`, and flushes and closes the file.
+Status finishKeptDoodadFile(OutputFile& file, ByteReader& in, int32_t keptCount);
 
 // Starts "war3mapCONV.doo" with the converted header.
 Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,

@@ -128,6 +128,22 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
          overThreadBudget(operations, "line") +
          "; the README's section \"Large maps and the game's limits\" shows how to split them");
   }
+  // A filter that names no tileset leaves the script empty: most likely a
+  // typing error, which the map maker should hear of.
+  if (options.filterEnabled) {
+    std::string_view filter = options.filterTexture.c_str();  // compared up to a zero byte
+    std::string ids;
+    bool matched = false;
+    for (int i = 0; i <= format.textureMask; ++i) {
+      if (choices[i].missing) continue;
+      matched = matched || choices[i].written;
+      ids += (ids.empty() ? "" : ", ") + std::string(choices[i].id, 4);
+    }
+    if (!matched) {
+      warn(in.name() + ": no ground tileset is '" + std::string(filter) + "'; the file has " +
+           (ids.empty() ? "none" : ids));
+    }
+  }
   return Status::success();
 }
 

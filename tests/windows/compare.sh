@@ -21,7 +21,8 @@ cases=0
 prepare() {
   local folder=$1 doo=$2 w3e=$3 name
   mkdir -p "$folder"
-  for name in war3map.doo.j war3map.w3e.j war3mapCONV.doo war3map.old war3mapNULL.doo; do
+  for name in war3map.doo.j war3map.w3e.j war3mapCONV.doo war3map.old war3mapNULL.doo \
+    war3mapKEEP.doo; do
     printf 'earlier %s\n' "$name" >"$folder/$name"
   done
   [ -n "$doo" ] && cp "$doo" "$folder/war3map.doo"
@@ -104,6 +105,8 @@ for map in tft reforged roc; do
 done
 run_case "textures only, filter Lgrs" "1 0 0 0 0 1 1 1 Lgrs
 " "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e"
+run_case "a name JASS refuses, a filter that matches nothing" "1 0 1 Init-1 1 0 1 1 1 ldrt
+" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e"
 run_case "no job" "0 0
 " "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e"
 run_case "invalid answer" "x
@@ -118,6 +121,8 @@ run_case "a folder in place of an output" "$all" "$samples/tft/war3map.doo" \
   "$samples/tft/war3map.w3e" "rm war3mapCONV.doo && mkdir war3mapCONV.doo"
 run_case "a read-only script" "$all" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" \
   "chmod a-w war3map.doo.j"
+run_case "a read-only kept file" "$all" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" \
+  "chmod a-w war3mapKEEP.doo"
 
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,0 +1,43 @@
+#include "base/jass_functions.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace mapjass {
+
+namespace {
+
+bool isLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isWordCharacter(char c) {
+  return isLetter(c) || (c >= '0' && c <= '9') || c == '_';
+}
+
+constexpr std::string_view kReservedNames[] = {
+    "function", "takes",      "returns", "nothing",  "endfunction", "call",    "set",
+    "local",    "if",         "then",    "else",     "elseif",      "endif",   "loop",
+    "endloop",  "exitwhen",   "return",  "constant", "native",      "type",    "extends",
+    "globals",  "endglobals", "array",   "and",      "or",          "not",     "true",
+    "false",    "null",       "debug",   "integer",  "real",        "boolean", "string",
+    "handle",   "code",       "RF",      "CD",       "SL"};
+
+}  // namespace
+
+bool isValidFunctionName(std::string_view name) {
+  return !name.empty() && isLetter(name.front()) && name.back() != '_' &&
+         std::all_of(name.begin(), name.end(), isWordCharacter) &&
+         std::find(std::begin(kReservedNames), std::end(kReservedNames), name) ==
+             std::end(kReservedNames);
+}
+
+std::string functionHead(std::string_view name) {
+  return "function " + std::string(name) + " takes nothing returns nothing\n";
+}
+
+std::string executeFuncLine(std::string_view name) {
+  return "call ExecuteFunc(\"" + std::string(name) + "\")\n";
+}
+
+}  // namespace mapjass
