@@ -37,43 +37,6 @@ const Bytes kDoodads = doodadFileBytes({.doodads = {typicalDoodad()}});
 const std::string kTerrain = terrainFileBytes(
     {.pointsX = 1, .pointsY = 1, .centerX = -1536, .centerY = -2048, .points = {{7792}}});
 
-// Starts the built program in `folder`; `setUp` runs in the new process
-// first, to give it its standard streams.
-template <typename SetUp>
-pid_t startProgram(const TempFolder& folder, SetUp setUp) {
-  pid_t child = fork();
-  if (child != 0) return child;
-  setUp();
-  if (chdir(folder.path().c_str()) == 0) execl(MAPJASS_BINARY, "mapjass", nullptr);
-  _exit(127);
-}
-
-// Runs the program with `input` on its standard input; gives its exit status
-// (-1 when a signal ended it), standard output and standard error.
-// `fileSizeLimit`, when not 0, caps the size of each file it writes: a write
-// beyond it then fails with EFBIG, as on a full disk, unless SIGXFSZ (at its
-// default here) ends the program first.
-std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
-                                                     const std::string& input,
-                                                     long fileSizeLimit = 0) {
-  // The streams go through files beside the folder, so that they never
-  // appear among the files that the program leaves.
-  const std::string io[3] = {folder.path() + ".in", folder.path() + ".out", folder.path() + ".err"};
-  writeFile(io[0], input);
-  pid_t child = startProgram(folder, [&] {
-    for (int fd = 0; fd < 3; ++fd) {
-      dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
-    }
-    rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
-    if (fileSizeLimit > 0) setrlimit(RLIMIT_FSIZE, &limit);
-  });
-  int status = 0;
-  waitpid(child, &status, 0);
-  std::tuple result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]), readFile(io[2])};
-  for (const std::string& path : io) std::remove(path.c_str());
-  return result;
-}
-
 // A folder with every earlier output and `inputs`, where "<read-only>"
 // keeps the earlier content and takes the write permission away.
 void prepare(const TempFolder& folder, const Files& inputs) {

@@ -177,8 +177,8 @@ TEST(TerrainJob, WarnsWhereTheScriptIsTooLongForOneThread) {
   TempFolder folder;
   const std::string warning =
       "war3map.w3e.j: 9376 lines, about 150016 operations in one game thread, more than the "
-      "150000 the tool plans with, so the game may stop before the last line; the README's "
-      "section \"Large maps and the game's limits\" shows how to split them";
+      "150000 the tool plans with, so the game may stop before the last line; mapjass-split "
+      "spreads them over functions that each fit one thread";
   for (auto [points, height, warned] : {std::tuple{9375, 0x2000, false},
                                         {9376, 0x2000, true},
                                         {4687, 8000, false},

@@ -1,7 +1,10 @@
 #include "test_support.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -69,6 +72,39 @@ Files TempFolder::contents() const {
   Files contents;
   listInto(path_, "", contents);
   return contents;
+}
+
+void execIn(const TempFolder& folder, const Command& command) {
+  std::vector<char*> argv = {const_cast<char*>(command.binary)};
+  for (const std::string& argument : command.arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  if (chdir(folder.path().c_str()) == 0) execv(command.binary, argv.data());
+  _exit(127);
+}
+
+std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
+                                                     const std::string& input, long fileSizeLimit,
+                                                     const Command& command) {
+  // The streams go through files beside the folder, so that they never
+  // appear among the files that the program leaves.
+  const std::string io[3] = {folder.path() + ".in", folder.path() + ".out", folder.path() + ".err"};
+  writeFile(io[0], input);
+  pid_t child = startProgram(
+      folder,
+      [&] {
+        for (int fd = 0; fd < 3; ++fd) {
+          dup2(open(io[fd].c_str(), fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC, 0644), fd);
+        }
+        rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+        if (fileSizeLimit > 0) setrlimit(RLIMIT_FSIZE, &limit);
+      },
+      command);
+  int status = 0;
+  waitpid(child, &status, 0);
+  std::tuple result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(io[1]), readFile(io[2])};
+  for (const std::string& path : io) std::remove(path.c_str());
+  return result;
 }
 
 JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder) {

@@ -1,11 +1,15 @@
 // Temporary folders, whole files and runs of the jobs and of the program.
 #pragma once
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/run_options.h"
@@ -62,6 +66,35 @@ std::string consoleOutput(Body body) {
   std::free(buffer);
   return output;
 }
+
+// A built program with its arguments.
+struct Command {
+  const char* binary = MAPJASS_BINARY;
+  std::vector<std::string> arguments;
+};
+
+// Replaces this process with `command`, run in `folder`.
+[[noreturn]] void execIn(const TempFolder& folder, const Command& command);
+
+// Starts `command` in `folder`; `setUp` runs in the new process first, to
+// give it its standard streams.
+template <typename SetUp>
+pid_t startProgram(const TempFolder& folder, SetUp setUp, const Command& command = {}) {
+  pid_t child = fork();
+  if (child != 0) return child;
+  setUp();
+  execIn(folder, command);
+}
+
+// Runs `command` with `input` on its standard input; gives its exit status
+// (-1 when a signal ended it), standard output and standard error.
+// `fileSizeLimit`, when not 0, caps the size of each file it writes: a write
+// beyond it then fails with EFBIG, as on a full disk, unless SIGXFSZ (at its
+// default here) ends the program first.
+std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
+                                                     const std::string& input,
+                                                     long fileSizeLimit = 0,
+                                                     const Command& command = {});
 
 // What a job returned, printed and warned about.
 struct JobRun {

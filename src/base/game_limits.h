@@ -18,6 +18,13 @@ inline constexpr int64_t kCdLineOperations = 40;
 inline constexpr int64_t kSlLineOperations = 32;
 // SetTerrainType and TerrainDeformCrater lines alike.
 inline constexpr int64_t kTerrainLineOperations = 16;
+// Any other call, as a CD line: a call with a few arguments and a short body.
+inline constexpr int64_t kOtherCallOperations = 40;
+
+// What one function that the tools split a list into may run, a little under
+// the budget: 9,000 terrain lines, or 2,000 CD lines each with its SL line.
+inline constexpr int64_t kFunctionOperationBudget = 144'000;
+static_assert(kFunctionOperationBudget <= kThreadOperationBudget);
 
 // The common part of the warning about a script over the budget: "about N
 // operations in one game thread, ... before the last <what>".
@@ -31,6 +38,6 @@ inline std::string overThreadBudget(int64_t operations, const char* what) {
 // many records, each started in a thread of its own.
 inline constexpr int32_t kRecordsPerFunction = 2'000;
 static_assert(kRecordsPerFunction * (kCdLineOperations + kSlLineOperations) <=
-              kThreadOperationBudget);
+              kFunctionOperationBudget);
 
 }  // namespace mapjass

@@ -34,11 +34,17 @@ bool takeOrSkip(ByteReader& in, uint64_t n, std::string* raw) {
   return in.takeInto(reinterpret_cast<uint8_t*>(raw->data() + at), n);
 }
 
+// Out of line, so that take() below stays small enough to be inlined in the
+// loop over the records.
+void append(std::string& raw, const uint8_t* p, size_t n) {
+  raw.append(reinterpret_cast<const char*>(p), n);
+}
+
 // The next `n` (at most ByteReader::kMaxPiece) bytes, appended to `raw` when
 // it is given; null when fewer are left.
-const uint8_t* take(ByteReader& in, size_t n, std::string* raw) {
+inline const uint8_t* take(ByteReader& in, size_t n, std::string* raw) {
   const uint8_t* p = in.take(n);
-  if (p != nullptr && raw != nullptr) raw->append(reinterpret_cast<const char*>(p), n);
+  if (p != nullptr && raw != nullptr) append(*raw, p, n);
   return p;
 }
 

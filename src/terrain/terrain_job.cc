@@ -120,13 +120,13 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
          " tile points name no ground tileset (a texture index past the list, or an empty "
          "slot); they got no texture line");
   }
-  // The lines stand alone: only the user, who puts them into functions,
-  // can split them across threads.
+  // The lines stand alone, with no function to split them into: the
+  // companion program does that.
   if (int64_t operations = lineCount * kTerrainLineOperations;
       operations > kThreadOperationBudget) {
     warn(std::string(kTerrainScriptFile) + ": " + std::to_string(lineCount) + " lines, " +
          overThreadBudget(operations, "line") +
-         "; the README's section \"Large maps and the game's limits\" shows how to split them");
+         "; mapjass-split spreads them over functions that each fit one thread");
   }
   // A filter that names no tileset leaves the script empty: most likely a
   // typing error, which the map maker should hear of.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the end-to-end cases with the Linux build and with mapjass.exe under
-# wine, and compares everything they leave:
+# Runs the end-to-end cases with the Linux build and with mapjass.exe and
+# mapjass-split.exe under wine, and compares everything they leave:
 # - the scripts must be the Linux ones with every LF turned into CR LF;
 # - the doodad files must be byte-identical;
 # - standard output and standard error must match once the pause text is
@@ -9,6 +9,9 @@
 set -uo pipefail
 linux=$(realpath "$1")
 exe=$(realpath "$2")
+# mapjass-split stands beside each.
+linux_split=$(dirname "$linux")/mapjass-split
+exe_split=$(dirname "$exe")/mapjass-split.exe
 samples=$(realpath "$3")
 wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
 work=$(mktemp -d)
@@ -33,6 +36,50 @@ prepare() {
 crlf() { perl -pe 's/\n/\r\n/g' "$1"; }
 normalised() { perl -0pe 's/\r\n/\n/g; s/Press any key to continue[ .]*//g' "$1"; }
 
+# Runs the Linux program $2 in $1/linux and the Windows one $3 in
+# $1/windows, each with $1/answers as standard input and the arguments
+# after $3. The files of $1/linux are noted first, to tell later what the
+# run wrote.
+run_both() {
+  local dir=$1 linux_program=$2 windows_program=$3
+  shift 3
+  (cd "$dir/linux" && find . -type f -exec md5sum {} + | sort -k 2) >"$dir/before"
+  (cd "$dir/linux" && "$linux_program" "$@" <../answers >../linux.out 2>../linux.err)
+  echo $? >"$dir/linux.status"
+  (cd "$dir/windows" && "$wine" "$windows_program" "$@" <../answers >../windows.out 2>../windows.err)
+  echo $? >"$dir/windows.status"
+}
+
+# Compares what the two runs in $2 printed and left.
+check_case() {
+  local name=$1 dir=$2 file problems=""
+  cmp -s "$dir/linux.status" "$dir/windows.status" ||
+    problems+=" exit status $(cat "$dir/linux.status") vs $(cat "$dir/windows.status");"
+  cmp -s <(normalised "$dir/linux.out") <(normalised "$dir/windows.out") || problems+=" stdout;"
+  cmp -s <(normalised "$dir/linux.err") <(normalised "$dir/windows.err") || problems+=" stderr;"
+  local linux_files windows_files
+  linux_files=$(cd "$dir/linux" && find . | sort)
+  windows_files=$(cd "$dir/windows" && find . | sort)
+  [ "$linux_files" = "$windows_files" ] || problems+=" files: [$linux_files] vs [$windows_files];"
+  while IFS= read -r file; do
+    [ -f "$dir/windows/$file" ] || continue
+    # Scripts that the run wrote have CR LF line ends on Windows; files it
+    # left alone must be untouched on both.
+    if [[ "$file" == *.j ]] &&
+      ! grep -qxF "$(cd "$dir/linux" && md5sum "$file")" "$dir/before"; then
+      cmp -s <(crlf "$dir/linux/$file") "$dir/windows/$file" || problems+=" $file;"
+    else
+      cmp -s "$dir/linux/$file" "$dir/windows/$file" || problems+=" $file;"
+    fi
+  done < <(cd "$dir/linux" && find . -type f | sort)
+  if [ -n "$problems" ]; then
+    echo "FAILED $name:$problems"
+    failures=$((failures + 1))
+  else
+    echo "ok     $name"
+  fi
+}
+
 # run_case NAME ANSWERS DOO W3E [SETUP], SETUP being run in both folders
 run_case() {
   local name=$1 answers=$2 doo=$3 w3e=$4 setup=${5:-}
@@ -45,36 +92,23 @@ run_case() {
     (cd "$dir/windows" && eval "$setup")
   fi
   printf '%s' "$answers" >"$dir/answers"
-  (cd "$dir/linux" && "$linux" <../answers >../linux.out 2>../linux.err)
-  echo $? >"$dir/linux.status"
-  (cd "$dir/windows" && "$wine" "$exe" <../answers >../windows.out 2>../windows.err)
-  echo $? >"$dir/windows.status"
+  run_both "$dir" "$linux" "$exe"
+  check_case "$name" "$dir"
+}
 
-  local problems=""
-  cmp -s "$dir/linux.status" "$dir/windows.status" ||
-    problems+=" exit status $(cat "$dir/linux.status") vs $(cat "$dir/windows.status");"
-  cmp -s <(normalised "$dir/linux.out") <(normalised "$dir/windows.out") || problems+=" stdout;"
-  cmp -s <(normalised "$dir/linux.err") <(normalised "$dir/windows.err") || problems+=" stderr;"
-  local linux_files windows_files
-  linux_files=$(cd "$dir/linux" && ls -A)
-  windows_files=$(cd "$dir/windows" && ls -A)
-  [ "$linux_files" = "$windows_files" ] || problems+=" files: [$linux_files] vs [$windows_files];"
-  for file in $linux_files; do
-    [ -f "$dir/windows/$file" ] || continue
-    # Scripts that were written have CR LF line ends on Windows; files the
-    # run left alone must be untouched on both.
-    if [[ "$file" == *.j ]] && [ "$(cat "$dir/linux/$file")" != "earlier $file" ]; then
-      cmp -s <(crlf "$dir/linux/$file") "$dir/windows/$file" || problems+=" $file;"
-    else
-      cmp -s "$dir/linux/$file" "$dir/windows/$file" || problems+=" $file;"
-    fi
-  done
-  if [ -n "$problems" ]; then
-    echo "FAILED $name:$problems"
-    failures=$((failures + 1))
-  else
-    echo "ok     $name"
-  fi
+# split_case NAME ANSWERS SETUP [ARGUMENT...]: mapjass-split in folders that
+# SETUP fills, the same on both sides.
+split_case() {
+  local name=$1 answers=$2 setup=$3
+  shift 3
+  local dir="$work/$cases"
+  cases=$((cases + 1))
+  mkdir -p "$dir/linux" "$dir/windows"
+  (cd "$dir/linux" && eval "$setup")
+  (cd "$dir/windows" && eval "$setup")
+  printf '%s' "$answers" >"$dir/answers"
+  run_both "$dir" "$linux_split" "$exe_split" "$@"
+  check_case "$name" "$dir"
 }
 
 # The first start of wine makes its prefix and says so on standard error.
@@ -123,6 +157,24 @@ run_case "a read-only script" "$all" "$samples/tft/war3map.doo" "$samples/tft/wa
   "chmod a-w war3map.doo.j"
 run_case "a read-only kept file" "$all" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" \
   "chmod a-w war3mapKEEP.doo"
+
+# Scripts for mapjass-split, written by the Linux build.
+scripts="$work/scripts"
+mkdir -p "$scripts"
+(cd "$scripts" && cp "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" . &&
+  printf '1 0 0 0 0 1 0\n' | "$linux" >/dev/null 2>&1)
+# A terrain script long enough for two functions.
+perl -e 'print "call SetTerrainType(0.00, 0.00, q, -1, 1, 1)\r\n" x 9001' >"$scripts/long.j"
+split_case "split: a script dropped on it, in a folder named in Chinese" "Terrain
+" "mkdir 地图 && cp '$scripts/war3map.w3e.j' 地图/" "地图/war3map.w3e.j"
+split_case "split: 9,001 lines, CR LF" "Terrain
+" "cp '$scripts/long.j' ." long.j
+split_case "split: both scripts in the folder" "0 1 PlaceDoodads
+" "cp '$scripts/war3map.w3e.j' '$scripts/war3map.doo.j' ."
+split_case "split: a name JASS refuses" "Place-1
+" "cp '$scripts/war3map.doo.j' ."
+split_case "split: no script" "" ":"
+split_case "split: two arguments" "" "cp '$scripts/long.j' ." long.j long.j
 
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

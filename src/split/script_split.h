@@ -1,0 +1,43 @@
+// Spreads the call lines of a script that mapjass wrote over functions that
+// each fit one game thread.
+//
+// The split script holds, in order:
+//   every "function ... endfunction" block of the input, its lines unchanged
+//     (the doodad script's helpers RF, CD and SL);
+//   functions NAME_1, NAME_2, ... with the call lines in input order, each
+//     up to kFunctionOperationBudget estimated operations, a CD line always
+//     with the SL line that follows it;
+//   NAME, which starts them one after another with ExecuteFunc, each in a
+//     thread of its own.
+// Empty lines outside the blocks are dropped. Lines are read without their
+// line end (LF or CR LF) and written with the platform's text line end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+
+namespace mapjass {
+
+// The estimated operations of a call line, by the function it calls.
+int64_t callLineOperations(std::string_view line);
+
+struct SplitSummary {
+  int64_t callLines = 0;
+  int32_t functions = 0;
+};
+
+// Splits the script `input` in `folder` into `output` beside it, with the
+// functions named after `functionName`. The output takes its place only once
+// all of it is written. Fails, and writes nothing, when a line outside the
+// blocks is not a call line, a block comes after the first call line or has
+// no end, or there is no call line at all.
+Status splitScript(const std::string& folder, const std::string& input, const std::string& output,
+                   const std::string& functionName, SplitSummary& summary);
+
+// `input` with a final ".j" replaced by ".split.j", or ".split.j" appended.
+std::string splitScriptName(const std::string& input);
+
+}  // namespace mapjass

@@ -1,0 +1,104 @@
+#include "split/split_program.h"
+
+#include "base/jass_functions.h"
+#include "base/platform.h"
+#include "base/status.h"
+#include "dialogue/dialogue.h"
+#include "split/script_split.h"
+
+namespace mapjass {
+
+namespace {
+
+// What mapjass writes, in the order in which the question is asked.
+constexpr const char* kScripts[] = {"war3map.w3e.j", "war3map.doo.j"};
+
+// The script to split; empty with `status` ok when none was chosen.
+Status chooseScript(const std::vector<std::string>& arguments, const std::string& folder,
+                    Dialogue& dialogue, std::string& script) {
+  if (arguments.size() > 1) {
+    return Status::failure(std::string(kSplitProgram) +
+                           ": give it one script, or none to take war3map.w3e.j or war3map.doo.j "
+                           "from the folder it runs in");
+  }
+  if (arguments.size() == 1) {
+    script = arguments[0];
+    return Status::success();
+  }
+  std::vector<std::string> found;
+  for (const char* name : kScripts) {
+    if (fileStateAt(pathIn(folder, name), true).kind != FileKind::kNothing) found.push_back(name);
+  }
+  if (found.empty()) {
+    return Status::failure(std::string(kSplitProgram) +
+                           ": no war3map.w3e.j or war3map.doo.j in this folder; run mapjass "
+                           "here first, or drop a script onto mapjass-split");
+  }
+  if (found.size() == 1) {
+    script = found[0];
+    return Status::success();
+  }
+  for (const std::string& name : found) {
+    bool chosen = false;
+    askYesNo(dialogue, ("\nSplit " + name + "?  1-yes 0-no:").c_str(), chosen);
+    if (chosen) {
+      script = name;
+      break;
+    }
+  }
+  return Status::success();
+}
+
+std::string counted(int64_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+Status splitChosenScript(const std::vector<std::string>& arguments, const std::string& folder,
+                         Dialogue& dialogue, std::FILE* out) {
+  std::string script;
+  if (Status chosen = chooseScript(arguments, folder, dialogue, script); !chosen.ok()) {
+    return chosen;
+  }
+  if (script.empty()) {
+    std::fputs("\nNo script chosen; nothing written.\n", out);
+    return Status::success();
+  }
+  std::string name;
+  askWord(dialogue, "\nFuncName: ", name);
+  if (dialogue.failed) {
+    return Status::failure(script + ": no function name given; nothing written");
+  }
+  if (!isValidFunctionName(name)) {
+    return Status::failure(script + ": the function name \"" + name + "\" is not valid in JASS (" +
+                           kFunctionNameRule + "); nothing written");
+  }
+  std::string output = splitScriptName(script);
+  SplitSummary summary;
+  if (Status split = splitScript(folder, script, output, name, summary); !split.ok()) return split;
+  std::string report = "\n" + output + ": " + counted(summary.callLines, "call line") + " in " +
+                       counted(summary.functions, "function") +
+                       " of one game thread each. Paste it into the map's custom script section "
+                       "and call " +
+                       name + "() from a map initialization trigger.\n";
+  std::fputs(report.c_str(), out);
+  return Status::success();
+}
+
+}  // namespace
+
+int runSplitProgram(const std::vector<std::string>& arguments, const std::string& folder,
+                    std::FILE* in, std::FILE* out, std::FILE* err) {
+  Dialogue dialogue{in, out};
+  Status status = splitChosenScript(arguments, folder, dialogue, out);
+  std::fflush(out);
+  if (!status.ok()) {
+    std::fprintf(err, "%s\n", status.error.c_str());
+    std::fflush(err);
+  }
+  // A console opened by a double click or a drop must stay open until the
+  // message has been read.
+  waitForKeyPress(in, out);
+  return status.ok() ? 0 : 1;
+}
+
+}  // namespace mapjass

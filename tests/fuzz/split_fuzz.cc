@@ -1,0 +1,26 @@
+// mapjass-split on any bytes as a script. Nothing may crash; a refused
+// script leaves no file, and a split one is only its input's lines in
+// functions.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "split/script_split.h"
+#include "test_support.h"
+
+using namespace mapjass;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const testing::TempFolder folder;
+  folder.write("in.j", std::string(reinterpret_cast<const char*>(data), size));
+  std::remove(folder.file("in.split.j").c_str());
+  SplitSummary summary;
+  Status status = splitScript(folder.path(), "in.j", "in.split.j", "Fuzz", summary);
+  testing::Files files = folder.contents();
+  if (files.size() != (status.ok() ? 2u : 1u)) std::abort();
+  if (status.ok() && (summary.callLines == 0 || summary.functions == 0 ||
+                      !files["in.split.j"].ends_with("endfunction\n"))) {
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,261 @@
+// mapjass-split on scripts in a folder: where the functions end, what passes
+// through, what is refused, and which script it takes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "split/script_split.h"
+#include "split/split_program.h"
+#include "test_support.h"
+
+namespace mapjass {
+namespace {
+
+using namespace testing;
+
+const std::string kTerrainLine = "call SetTerrainType(-1536.00, -2048.00, 'Ldrt', -1, 1, 1)\n";
+const std::string kCdLine = "call CD( 'LTlt', -896, -768, 0, 270, 1, 0 )\n";
+const std::string kSlLine = "call SL(50)\n";
+const std::string kHelpers =
+    "function RF takes nothing returns nothing\ncall FogEnable(true)\n\nendfunction\n"
+    "function SL takes integer L returns nothing\nendfunction\n";
+
+std::string times(int n, const std::string& lines) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += lines;
+  return text;
+}
+
+// The split script: `blocks`, then a function T_i per group, then T.
+std::string splitText(const std::string& blocks, const std::vector<std::string>& groups) {
+  std::string text = blocks, calls;
+  for (size_t i = 1; i <= groups.size(); ++i) {
+    std::string part = "T_" + std::to_string(i);
+    text +=
+        "function " + part + " takes nothing returns nothing\n" + groups[i - 1] + "endfunction\n";
+    calls += "call ExecuteFunc(\"" + part + "\")\n";
+  }
+  return text + "function T takes nothing returns nothing\n" + calls + "endfunction\n";
+}
+
+struct SplitRun {
+  int status;
+  std::string out, err;
+};
+
+SplitRun split(const TempFolder& folder, const std::vector<std::string>& arguments,
+               std::string answers) {
+  std::FILE* in = fmemopen(answers.data(), answers.size(), "r");
+  SplitRun run;
+  run.err = consoleOutput([&](std::FILE* err) {
+    run.out = consoleOutput([&](std::FILE* out) {
+      run.status = runSplitProgram(arguments, folder.path(), in, out, err);
+    });
+  });
+  std::fclose(in);
+  return run;
+}
+
+// Call lines go into functions of at most 144,000 estimated operations: 16
+// a terrain line, 40 a CD line, 32 an SL line, 40 any other call. A CD line
+// stays with the SL line after it. Blocks pass through unchanged, and empty
+// lines outside them are dropped. CR LF reads as LF.
+TEST(Split, SpreadsCallLinesOverFunctionsThatEachFitOneThread) {
+  const std::string other = "call RF()\n";
+  struct Case {
+    const char* name;
+    std::string input, output;
+  };
+  const Case cases[] = {
+      {"9,000 terrain lines", times(9000, kTerrainLine),
+       splitText("", {times(9000, kTerrainLine)})},
+      {"9,001 terrain lines", times(9001, kTerrainLine),
+       splitText("", {times(9000, kTerrainLine), kTerrainLine})},
+      {"a CD and SL pair at the boundary", times(3599, kCdLine) + kCdLine + kSlLine,
+       splitText("", {times(3599, kCdLine), kCdLine + kSlLine})},
+      {"a CD line that just fits", times(3600, kCdLine) + kTerrainLine,
+       splitText("", {times(3600, kCdLine), kTerrainLine})},
+      {"other calls", times(3600, other) + other, splitText("", {times(3600, other), other})},
+      {"SL lines alone", times(4500, kSlLine) + kCdLine,
+       splitText("", {times(4500, kSlLine), kCdLine})},
+      {"blocks and empty lines", kHelpers + "\n \t\n" + kCdLine + "\n" + kSlLine + "call RF()",
+       splitText(kHelpers, {kCdLine + kSlLine + "call RF()\n"})},
+      {"CR LF", "function A takes nothing returns nothing\r\nendfunction\r\n\r\n  call B()\r\n",
+       splitText("function A takes nothing returns nothing\nendfunction\n", {"  call B()\n"})},
+      {"blanks before a call", "\tcall CD()\n call SL(1)\n",
+       splitText("", {"\tcall CD()\n call SL(1)\n"})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    folder.write("in.j", c.input);
+    SplitRun run = split(folder, {"in.j"}, "T\n");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(folder.read("in.split.j") == c.output);
+    EXPECT_EQ(folder.contents(), (Files{{"in.j", c.input}, {"in.split.j", c.output}}));
+  }
+}
+
+// Each refusal is one line that names the file and the reason, exit status
+// 1, and no file written.
+TEST(Split, RefusesWhatItCannotSplit) {
+  const std::string wrapped = kHelpers + "function Place takes nothing returns nothing\n" +
+                              kCdLine + "call RF()\nendfunction";
+  const std::string refusedName =
+      "in.j: the function name \"Place_\" is not valid in JASS (a name starts with a letter, "
+      "holds only letters, digits and underscores, does not end in an underscore, and is no JASS "
+      "keyword or type, nor RF, CD or SL); nothing written\n";
+  struct Case {
+    Files files;
+    std::vector<std::string> arguments;
+    std::string answers, err;
+  };
+  const std::string noCalls =
+      ": no call lines outside its functions, so nothing to split (a doodad script with its "
+      "function is split already; an empty terrain script has nothing to split)\n";
+  const Case cases[] = {
+      {{{"in.j", wrapped}}, {"in.j"}, "T", "in.j" + noCalls},
+      {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},
+      {{{"in.j", kCdLine + "set x = 1\n"}},
+       {"in.j"},
+       "T",
+       "in.j: line 2 is not a call line: set x = 1\n"},
+      {{{"in.j", kCdLine + "endfunction"}},
+       {"in.j"},
+       "T",
+       "in.j: line 2 is not a call line: endfunction\n"},
+      {{{"in.j", kCdLine + kHelpers}},
+       {"in.j"},
+       "T",
+       "in.j: line 2 starts a function after the first call line; the functions must come first, "
+       "as mapjass writes them\n"},
+      {{{"in.j", "\nfunction A takes nothing returns nothing\n" + kCdLine}},
+       {"in.j"},
+       "T",
+       "in.j: the function that starts on line 2 has no endfunction\n"},
+      {{{"in.j", std::string((1 << 20) + 1, 'c')}},
+       {"in.j"},
+       "T",
+       "in.j: line 1 is longer than 1 MiB: not a script line\n"},
+      {{}, {"in.j"}, "T", "in.j: cannot open: No such file or directory\n"},
+      {{{"in.j", "<folder>"}}, {"in.j"}, "T", "in.j: is a folder, not a file\n"},
+      {{{"in.j", kCdLine}, {"in.split.j", "<read-only>"}},
+       {"in.j"},
+       "T",
+       "in.split.j: is read-only; the file cannot be replaced\n"},
+      {{{"in.j", kCdLine}}, {"in.j"}, "Place_", refusedName},
+      {{{"in.j", kCdLine}}, {"in.j"}, "", "in.j: no function name given; nothing written\n"},
+      {{{"in.j", kCdLine}},
+       {"in.j", "in.j"},
+       "T",
+       "mapjass-split: give it one script, or none to take war3map.w3e.j or war3map.doo.j from "
+       "the folder it runs in\n"},
+      {{{"in.j", kCdLine}},
+       {},
+       "T",
+       "mapjass-split: no war3map.w3e.j or war3map.doo.j in this folder; run mapjass here first, "
+       "or drop a script onto mapjass-split\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    TempFolder folder;
+    for (const auto& [name, content] : c.files) {
+      folder.write(name, content == "<read-only>" ? "earlier" : content);
+      if (content == "<read-only>") chmod(folder.file(name).c_str(), 0444);
+    }
+    const Files before = folder.contents();
+    SplitRun run = split(folder, c.arguments, c.answers);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(folder.contents(), before);
+  }
+}
+
+// Without an argument it takes mapjass's scripts from its folder, and asks
+// which one when both are there.
+TEST(Split, TakesTheScriptFromItsFolder) {
+  const std::string question = "\nSplit war3map.w3e.j?  1-yes 0-no:";
+  const std::string doodadQuestion = "\nSplit war3map.doo.j?  1-yes 0-no:";
+  auto done = [](const char* output, const char* functions) {
+    return "\nFuncName: \n" + std::string(output) + ": 1 call line in " + functions +
+           " of one game thread each. Paste it into the map's custom script section and call T() "
+           "from a map initialization trigger.\n";
+  };
+  struct Case {
+    Files files;
+    std::string answers, out;
+    const char* chosen;
+  };
+  const Files both = {{"war3map.w3e.j", kTerrainLine}, {"war3map.doo.j", kCdLine}};
+  const Case cases[] = {
+      {{{"war3map.w3e.j", kTerrainLine}},
+       "T",
+       done("war3map.w3e.split.j", "1 function"),
+       "war3map.w3e.j"},
+      {{{"war3map.doo.j", kCdLine}},
+       "T",
+       done("war3map.doo.split.j", "1 function"),
+       "war3map.doo.j"},
+      {both, "1 T", question + done("war3map.w3e.split.j", "1 function"), "war3map.w3e.j"},
+      {both, "0 1 T", question + doodadQuestion + done("war3map.doo.split.j", "1 function"),
+       "war3map.doo.j"},
+      {both, "0 0 T", question + doodadQuestion + "\nNo script chosen; nothing written.\n",
+       nullptr},
+      {both, "x", question + doodadQuestion + "\nNo script chosen; nothing written.\n", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.answers);
+    TempFolder folder;
+    for (const auto& [name, content] : c.files) folder.write(name, content);
+    SplitRun run = split(folder, {}, c.answers);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, c.out);
+    Files expected = c.files;
+    if (c.chosen != nullptr) {
+      expected[splitScriptName(c.chosen)] = splitText("", {c.files.at(c.chosen)});
+    }
+    EXPECT_EQ(folder.contents(), expected);
+  }
+}
+
+TEST(Split, NamesTheOutputAfterTheInput) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"war3map.w3e.j", "war3map.w3e.split.j"},
+      {"a/b.j", "a/b.split.j"},
+      {"script.txt", "script.txt.split.j"},
+      {"x", "x.split.j"},
+      {"x.J", "x.J.split.j"},
+      {"x.jj", "x.jj.split.j"},
+      {".j", ".split.j"},
+  };
+  for (auto [input, output] : cases) EXPECT_EQ(splitScriptName(input), output);
+}
+
+// The built program as a user runs it: a script dropped on it (its path as
+// the argument; the output goes beside it), and a double click in a folder.
+TEST(Split, RunsAsAProgram) {
+  const std::string input = kHelpers + "\n" + times(9001, kTerrainLine);
+  const std::string output = splitText(kHelpers, {times(9000, kTerrainLine), kTerrainLine});
+  TempFolder folder;
+  folder.write("maps", "<folder>");
+  folder.write("maps/war3map.w3e.j", input);
+  auto [dropped, out, err] =
+      runProgram(folder, "T\n", 0, {MAPJASS_SPLIT_BINARY, {folder.file("maps/war3map.w3e.j")}});
+  EXPECT_EQ(dropped, 0);
+  EXPECT_EQ(err, "");
+  EXPECT_TRUE(folder.read("maps/war3map.w3e.split.j") == output);
+  TempFolder clicked;
+  clicked.write("war3map.w3e.j", input);
+  auto [status, out2, err2] = runProgram(clicked, "T\n", 0, {MAPJASS_SPLIT_BINARY, {}});
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(clicked.read("war3map.w3e.split.j") == output);
+  EXPECT_EQ(clicked.contents().size(), 2u);
+}
+
+}  // namespace
+}  // namespace mapjass
