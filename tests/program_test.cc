@@ -37,14 +37,10 @@ const Bytes kDoodads = doodadFileBytes({.doodads = {typicalDoodad()}});
 const std::string kTerrain = terrainFileBytes(
     {.pointsX = 1, .pointsY = 1, .centerX = -1536, .centerY = -2048, .points = {{7792}}});
 
-// A folder with every earlier output and `inputs`, where "<read-only>"
-// keeps the earlier content and takes the write permission away.
+// A folder with every earlier output and `inputs`.
 void prepare(const TempFolder& folder, const Files& inputs) {
   for (const auto& [name, content] : kEarlierOutputs) folder.write(name, content);
-  for (const auto& [name, content] : inputs) {
-    if (content != "<read-only>") folder.write(name, content);
-    if (content == "<read-only>") chmod(folder.file(name).c_str(), 0555);
-  }
+  for (const auto& [name, content] : inputs) folder.write(name, content);
 }
 
 struct Case {
@@ -291,97 +287,74 @@ void awaitMode(int terminal, bool raw) {
   usleep(100'000);
 }
 
-// On a terminal each job ends with a wait for a key; Ctrl-C during that wait
-// leaves the terminal as it was, with echo.
+// On a terminal each job ends with a wait for a key. Ctrl-C during the wait
+// leaves the terminal as it was, with echo. After Ctrl-Z the terminal is as
+// the wait found it while the program is stopped; after `fg` the wait is raw
+// again and one key ends it. The program runs as a job of a shell in
+// miniature, since the system discards Ctrl-Z for a process that no shell
+// could continue.
 TEST(Program, WaitsForAKeyOnATerminal) {
-  for (char key : {'x', '\x03'}) {
+  for (std::string keys : {"x", "\x03", "\x1az"}) {
+    SCOPED_TRACE(keys);
     TempFolder folder;
     folder.write("war3map.doo", kDoodads);
-    int master, terminal;
+    int master, terminal, report[2], resume[2];
     ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
-    pid_t child = startProgram(folder, [&] { login_tty(terminal); });
+    ASSERT_EQ(pipe(report), 0);
+    ASSERT_EQ(pipe(resume), 0);
+    pid_t shell = fork();
+    if (shell == 0) {
+      login_tty(terminal);
+      std::signal(SIGTTOU, SIG_IGN);  // a shell hands the terminal around
+      pid_t job = startProgram(folder, [] {
+        setpgid(0, 0);
+        tcsetpgrp(0, getpid());
+        std::signal(SIGTTOU, SIG_DFL);
+      });
+      int status;
+      char go;
+      while (waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status)) {
+        tcsetpgrp(0, getpgrp());
+        if (write(report[1], "s", 1) != 1 || read(resume[0], &go, 1) != 1) _exit(101);
+        tcsetpgrp(0, job);  // fg
+        kill(job, SIGCONT);
+      }
+      _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
     std::string seen;
-    char buffer[4096];
+    char buffer[4096], stopped = 0;
     pollfd ready{master, POLLIN, 0};
     ssize_t got = write(master, "1 0 0 0 0 0\n", 12);
     while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
            poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
       seen.append(buffer, static_cast<size_t>(got));
     }
-    // A key counts only once the wait has the terminal in raw mode: earlier
-    // ones are dropped on purpose.
-    awaitMode(terminal, true);
-    got = write(master, &key, 1);
-    int status = finish(child);
     EXPECT_TRUE(seen.ends_with("number:1\r\n\r\n\r\n\r\n\r\nPress any key to continue . . . "))
         << seen;
-    termios after;
-    ASSERT_EQ(tcgetattr(terminal, &after), 0);
-    EXPECT_EQ(after.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
-    if (key == 'x') {
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-      EXPECT_EQ(read(master, buffer, sizeof buffer), 2);  // the line end after the wait
-    } else {
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT);
+    termios mode;
+    for (char key : keys) {
+      // A key counts only once the wait has the terminal in raw mode:
+      // earlier ones are dropped on purpose.
+      awaitMode(terminal, true);
+      got = write(master, &key, 1);
+      if (key != '\x1a') continue;
+      pollfd reported{report[0], POLLIN, 0};
+      if (poll(&reported, 1, 10'000) > 0) got = read(report[0], &stopped, 1);
+      EXPECT_EQ(stopped, 's');
+      ASSERT_EQ(tcgetattr(terminal, &mode), 0);
+      EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+      got = write(resume[1], "g", 1);
     }
-    close(master);
-    close(terminal);
+    int status = finish(shell);
+    ASSERT_EQ(tcgetattr(terminal, &mode), 0);
+    EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
+    bool interrupted = keys == "\x03";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (interrupted ? 128 + SIGINT : 0));
+    if (!interrupted) {
+      EXPECT_EQ(read(master, buffer, sizeof buffer), 2);  // the line end after the wait
+    }
+    for (int fd : {master, terminal, report[0], report[1], resume[0], resume[1]}) close(fd);
   }
-}
-
-// Ctrl-Z at the key wait: while the program is stopped, the terminal is as
-// the wait found it; after `fg` the wait is raw again and one key ends it.
-// The program runs as a job of a shell in miniature, since the system
-// discards Ctrl-Z for a process that no shell could continue.
-TEST(Program, CtrlZAtTheKeyWaitGivesTheTerminalBack) {
-  TempFolder folder;
-  folder.write("war3map.doo", kDoodads);
-  int master, terminal, report[2], resume[2];
-  ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
-  ASSERT_EQ(pipe(report), 0);
-  ASSERT_EQ(pipe(resume), 0);
-  pid_t shell = fork();
-  if (shell == 0) {
-    login_tty(terminal);
-    std::signal(SIGTTOU, SIG_IGN);  // a shell hands the terminal around
-    pid_t job = startProgram(folder, [] {
-      setpgid(0, 0);
-      tcsetpgrp(0, getpid());
-      std::signal(SIGTTOU, SIG_DFL);
-    });
-    setpgid(job, job);
-    int status;
-    waitpid(job, &status, WUNTRACED);
-    tcsetpgrp(0, getpgrp());
-    char stopped = WIFSTOPPED(status) ? 's' : 'x', go;
-    if (write(report[1], &stopped, 1) != 1 || read(resume[0], &go, 1) != 1) _exit(101);
-    tcsetpgrp(0, job);  // fg
-    kill(job, SIGCONT);
-    waitpid(job, &status, 0);
-    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 100);
-  }
-  std::string seen;
-  char buffer[4096], stopped = 0;
-  pollfd ready{master, POLLIN, 0};
-  ssize_t got = write(master, "1 0 0 0 0 0\n", 12);
-  while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
-         poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
-    seen.append(buffer, static_cast<size_t>(got));
-  }
-  awaitMode(terminal, true);
-  got = write(master, "\x1a", 1);  // Ctrl-Z
-  pollfd reported{report[0], POLLIN, 0};
-  if (poll(&reported, 1, 10'000) > 0) got = read(report[0], &stopped, 1);
-  EXPECT_EQ(stopped, 's');
-  termios mode;
-  ASSERT_EQ(tcgetattr(terminal, &mode), 0);
-  EXPECT_EQ(mode.c_lflag & (ICANON | ECHO), static_cast<tcflag_t>(ICANON | ECHO));
-  got = write(resume[1], "g", 1);
-  awaitMode(terminal, true);
-  got = write(master, "x", 1);
-  int status = finish(shell);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  for (int fd : {master, terminal, report[0], report[1], resume[0], resume[1]}) close(fd);
 }
 
 }  // namespace

@@ -101,24 +101,48 @@ TEST(Split, SpreadsCallLinesOverFunctionsThatEachFitOneThread) {
   }
 }
 
-// Each refusal is one line that names the file and the reason, exit status
-// 1, and no file written.
-TEST(Split, RefusesWhatItCannotSplit) {
+// With an argument it splits that script; without one it takes mapjass's
+// scripts from its folder, and asks which one when both are there. Each
+// refusal is one line that names the file and the reason, exit status 1,
+// and no file written.
+TEST(Split, SplitsWhatItIsGivenOrRefuses) {
   const std::string wrapped = kHelpers + "function Place takes nothing returns nothing\n" +
                               kCdLine + "call RF()\nendfunction";
-  const std::string refusedName =
-      "in.j: the function name \"Place_\" is not valid in JASS (a name starts with a letter, "
-      "holds only letters, digits and underscores, does not end in an underscore, and is no JASS "
-      "keyword or type, nor RF, CD or SL); nothing written\n";
-  struct Case {
-    Files files;
-    std::vector<std::string> arguments;
-    std::string answers, err;
-  };
+  const std::string question = "\nSplit war3map.w3e.j?  1-yes 0-no:";
+  const std::string doodadQuestion = "\nSplit war3map.doo.j?  1-yes 0-no:";
+  const std::string noneChosen = "\nNo script chosen; nothing written.\n";
   const std::string noCalls =
       ": no call lines outside its functions, so nothing to split (a doodad script with its "
       "function is split already; an empty terrain script has nothing to split)\n";
+  auto done = [](const char* output) {
+    return "\nFuncName: \n" + std::string(output) +
+           ": 1 call line in 1 function of one game thread each. Paste it into the map's custom "
+           "script section and call T() from a map initialization trigger.\n";
+  };
+  struct Case {
+    Files files;
+    std::vector<std::string> arguments;
+    std::string answers, err, out;  // out "": not compared
+    const char* chosen = nullptr;   // the script that is split
+  };
+  const Files both = {{"war3map.w3e.j", kTerrainLine}, {"war3map.doo.j", kCdLine}};
   const Case cases[] = {
+      {{{"war3map.w3e.j", kTerrainLine}},
+       {},
+       "T",
+       "",
+       done("war3map.w3e.split.j"),
+       "war3map.w3e.j"},
+      {{{"war3map.doo.j", kCdLine}}, {}, "T", "", done("war3map.doo.split.j"), "war3map.doo.j"},
+      {both, {}, "1 T", "", question + done("war3map.w3e.split.j"), "war3map.w3e.j"},
+      {both,
+       {},
+       "0 1 T",
+       "",
+       question + doodadQuestion + done("war3map.doo.split.j"),
+       "war3map.doo.j"},
+      {both, {}, "0 0 T", "", question + doodadQuestion + noneChosen},
+      {both, {}, "x", "", question + doodadQuestion + noneChosen},
       {{{"in.j", wrapped}}, {"in.j"}, "T", "in.j" + noCalls},
       {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},
       {{{"in.j", kCdLine + "set x = 1\n"}},
@@ -148,7 +172,12 @@ TEST(Split, RefusesWhatItCannotSplit) {
        {"in.j"},
        "T",
        "in.split.j: is read-only; the file cannot be replaced\n"},
-      {{{"in.j", kCdLine}}, {"in.j"}, "Place_", refusedName},
+      {{{"in.j", kCdLine}},
+       {"in.j"},
+       "Place_",
+       "in.j: the function name \"Place_\" is not valid in JASS (a name starts with a letter, "
+       "holds only letters, digits and underscores, does not end in an underscore, and is no "
+       "JASS keyword or type, nor RF, CD or SL); nothing written\n"},
       {{{"in.j", kCdLine}}, {"in.j"}, "", "in.j: no function name given; nothing written\n"},
       {{{"in.j", kCdLine}},
        {"in.j", "in.j"},
@@ -162,62 +191,18 @@ TEST(Split, RefusesWhatItCannotSplit) {
        "or drop a script onto mapjass-split\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.err);
-    TempFolder folder;
-    for (const auto& [name, content] : c.files) {
-      folder.write(name, content == "<read-only>" ? "earlier" : content);
-      if (content == "<read-only>") chmod(folder.file(name).c_str(), 0444);
-    }
-    const Files before = folder.contents();
-    SplitRun run = split(folder, c.arguments, c.answers);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, c.err);
-    EXPECT_EQ(folder.contents(), before);
-  }
-}
-
-// Without an argument it takes mapjass's scripts from its folder, and asks
-// which one when both are there.
-TEST(Split, TakesTheScriptFromItsFolder) {
-  const std::string question = "\nSplit war3map.w3e.j?  1-yes 0-no:";
-  const std::string doodadQuestion = "\nSplit war3map.doo.j?  1-yes 0-no:";
-  auto done = [](const char* output, const char* functions) {
-    return "\nFuncName: \n" + std::string(output) + ": 1 call line in " + functions +
-           " of one game thread each. Paste it into the map's custom script section and call T() "
-           "from a map initialization trigger.\n";
-  };
-  struct Case {
-    Files files;
-    std::string answers, out;
-    const char* chosen;
-  };
-  const Files both = {{"war3map.w3e.j", kTerrainLine}, {"war3map.doo.j", kCdLine}};
-  const Case cases[] = {
-      {{{"war3map.w3e.j", kTerrainLine}},
-       "T",
-       done("war3map.w3e.split.j", "1 function"),
-       "war3map.w3e.j"},
-      {{{"war3map.doo.j", kCdLine}},
-       "T",
-       done("war3map.doo.split.j", "1 function"),
-       "war3map.doo.j"},
-      {both, "1 T", question + done("war3map.w3e.split.j", "1 function"), "war3map.w3e.j"},
-      {both, "0 1 T", question + doodadQuestion + done("war3map.doo.split.j", "1 function"),
-       "war3map.doo.j"},
-      {both, "0 0 T", question + doodadQuestion + "\nNo script chosen; nothing written.\n",
-       nullptr},
-      {both, "x", question + doodadQuestion + "\nNo script chosen; nothing written.\n", nullptr},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.answers);
+    SCOPED_TRACE(c.answers + " " + c.err);
     TempFolder folder;
     for (const auto& [name, content] : c.files) folder.write(name, content);
-    SplitRun run = split(folder, {}, c.answers);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, c.out);
-    Files expected = c.files;
+    Files expected = folder.contents();
     if (c.chosen != nullptr) {
       expected[splitScriptName(c.chosen)] = splitText("", {c.files.at(c.chosen)});
+    }
+    SplitRun run = split(folder, c.arguments, c.answers);
+    EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(run.err, c.err);
+    if (!c.out.empty()) {
+      EXPECT_EQ(run.out, c.out);
     }
     EXPECT_EQ(folder.contents(), expected);
   }
@@ -240,21 +225,21 @@ TEST(Split, NamesTheOutputAfterTheInput) {
 // the argument; the output goes beside it), and a double click in a folder.
 TEST(Split, RunsAsAProgram) {
   const std::string input = kHelpers + "\n" + times(9001, kTerrainLine);
-  const std::string output = splitText(kHelpers, {times(9000, kTerrainLine), kTerrainLine});
-  TempFolder folder;
-  folder.write("maps", "<folder>");
-  folder.write("maps/war3map.w3e.j", input);
-  auto [dropped, out, err] =
-      runProgram(folder, "T\n", 0, {MAPJASS_SPLIT_BINARY, {folder.file("maps/war3map.w3e.j")}});
-  EXPECT_EQ(dropped, 0);
-  EXPECT_EQ(err, "");
-  EXPECT_TRUE(folder.read("maps/war3map.w3e.split.j") == output);
-  TempFolder clicked;
-  clicked.write("war3map.w3e.j", input);
-  auto [status, out2, err2] = runProgram(clicked, "T\n", 0, {MAPJASS_SPLIT_BINARY, {}});
-  EXPECT_EQ(status, 0);
-  EXPECT_TRUE(clicked.read("war3map.w3e.split.j") == output);
-  EXPECT_EQ(clicked.contents().size(), 2u);
+  TempFolder folder, elsewhere;
+  folder.write("war3map.w3e.j", input);
+  for (bool dropped : {true, false}) {
+    std::vector<std::string> arguments;
+    if (dropped) arguments.push_back(folder.file("war3map.w3e.j"));
+    auto [status, out, err] =
+        runProgram(dropped ? elsewhere : folder, "T\n", 0, {MAPJASS_SPLIT_BINARY, arguments});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(folder.contents(),
+              (Files{{"war3map.w3e.j", input},
+                     {"war3map.w3e.split.j",
+                      splitText(kHelpers, {times(9000, kTerrainLine), kTerrainLine})}}));
+    std::remove(folder.file("war3map.w3e.split.j").c_str());
+  }
 }
 
 }  // namespace

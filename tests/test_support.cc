@@ -38,9 +38,18 @@ TempFolder::~TempFolder() {
 }
 
 void TempFolder::write(const std::string& name, const std::string& bytes) const {
-  if (bytes != "<folder>") return writeFile(file(name), bytes);
-  std::remove(file(name).c_str());
-  mkdir(file(name).c_str(), 0755);
+  struct stat info;
+  if (bytes == "<read-only>") {
+    if (stat(file(name).c_str(), &info) != 0) writeFile(file(name), "earlier");
+    chmod(file(name).c_str(), 0444);
+  } else if (bytes == "<folder>" || bytes == "<other>" || bytes.starts_with("<link to ")) {
+    std::remove(file(name).c_str());
+    if (bytes == "<folder>") mkdir(file(name).c_str(), 0755);
+    if (bytes == "<other>") mkfifo(file(name).c_str(), 0644);
+    if (bytes[1] == 'l') symlink(bytes.substr(9, bytes.size() - 10).c_str(), file(name).c_str());
+  } else {
+    writeFile(file(name), bytes);
+  }
 }
 
 namespace {

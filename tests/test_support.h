@@ -43,7 +43,9 @@ class TempFolder {
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   std::string read(const std::string& name) const { return readFile(file(name)); }
-  // `bytes` "<folder>" makes a folder instead.
+  // `bytes` "<folder>", "<link to TARGET>" and "<other>" make a folder, a
+  // link and a pipe in place of what is there. "<read-only>" takes the write
+  // permission from the file, made with "earlier" if there is none.
   void write(const std::string& name, const std::string& bytes) const;
   // Every entry with its content, those of subfolders as "sub/name". A
   // folder shows as "<folder>", a link as "<link to TARGET>", anything else
