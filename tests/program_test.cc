@@ -241,6 +241,7 @@ TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
       interruptSignal = signal;
       pid_t child = fork();
       if (child == 0) {
+        defaultSignals();
         installSignalHandling();
         afterOutputRenamed = [] { std::raise(interruptSignal); };
         std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");

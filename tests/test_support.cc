@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -81,6 +82,10 @@ Files TempFolder::contents() const {
   Files contents;
   listInto(path_, "", contents);
   return contents;
+}
+
+void defaultSignals() {
+  for (int signal : {SIGINT, SIGQUIT, SIGHUP, SIGTERM, SIGTSTP}) std::signal(signal, SIG_DFL);
 }
 
 void execIn(const TempFolder& folder, const Command& command) {

@@ -78,12 +78,18 @@ struct Command {
 // Replaces this process with `command`, run in `folder`.
 [[noreturn]] void execIn(const TempFolder& folder, const Command& command);
 
+// Puts the signals that the tests send back to their defaults. The tests
+// may run as a background job, which starts with SIGINT and SIGQUIT
+// ignored, and a program keeps what it finds ignored.
+void defaultSignals();
+
 // Starts `command` in `folder`; `setUp` runs in the new process first, to
 // give it its standard streams.
 template <typename SetUp>
 pid_t startProgram(const TempFolder& folder, SetUp setUp, const Command& command = {}) {
   pid_t child = fork();
   if (child != 0) return child;
+  defaultSignals();
   setUp();
   execIn(folder, command);
 }
