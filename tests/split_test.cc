@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -110,7 +111,7 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
                               kCdLine + "call RF()\nendfunction";
   const std::string question = "\nSplit war3map.w3e.j?  1-yes 0-no:";
   const std::string doodadQuestion = "\nSplit war3map.doo.j?  1-yes 0-no:";
-  const std::string noneChosen = "\nNo script chosen; nothing written.\n";
+  const std::string noneChosen = "mapjass-split: no script chosen; nothing written\n";
   const std::string noCalls =
       ": no call lines outside its functions, so nothing to split (a doodad script with its "
       "function is split already; an empty terrain script has nothing to split)\n";
@@ -122,8 +123,9 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
   struct Case {
     Files files;
     std::vector<std::string> arguments;
-    std::string answers, err, out;  // out "": not compared
-    const char* chosen = nullptr;   // the script that is split
+    std::string answers, err;
+    std::optional<std::string> out;
+    const char* chosen = nullptr;  // the script that is split
   };
   const Files both = {{"war3map.w3e.j", kTerrainLine}, {"war3map.doo.j", kCdLine}};
   const Case cases[] = {
@@ -141,8 +143,13 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
        "",
        question + doodadQuestion + done("war3map.doo.split.j"),
        "war3map.doo.j"},
-      {both, {}, "0 0 T", "", question + doodadQuestion + noneChosen},
-      {both, {}, "x", "", question + doodadQuestion + noneChosen},
+      {both, {}, "0 0 T", noneChosen, question + doodadQuestion},
+      {both, {}, "x", noneChosen, question + doodadQuestion},
+      {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}},
+       {"in.j"},
+       "T",
+       "in.split.j: is a folder; the file cannot be written\n",
+       ""},  // asked nothing
       {{{"in.j", wrapped}}, {"in.j"}, "T", "in.j" + noCalls},
       {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},
       {{{"in.j", kCdLine + "set x = 1\n"}},
@@ -166,7 +173,7 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
        {"in.j"},
        "T",
        "in.j: line 1 is longer than 1 MiB: not a script line\n"},
-      {{}, {"in.j"}, "T", "in.j: cannot open: No such file or directory\n"},
+      {{}, {"in.j"}, "", "in.j: cannot open: No such file or directory\n", ""},
       {{{"in.j", "<folder>"}}, {"in.j"}, "T", "in.j: is a folder, not a file\n"},
       {{{"in.j", kCdLine}, {"in.split.j", "<read-only>"}},
        {"in.j"},
@@ -201,8 +208,8 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
     SplitRun run = split(folder, c.arguments, c.answers);
     EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
     EXPECT_EQ(run.err, c.err);
-    if (!c.out.empty()) {
-      EXPECT_EQ(run.out, c.out);
+    if (c.out) {
+      EXPECT_EQ(run.out, *c.out);
     }
     EXPECT_EQ(folder.contents(), expected);
   }

@@ -112,37 +112,37 @@ TEST(TerrainJob, LinesForEachOption) {
   }
 }
 
-// A filter that equals no ground tileset that a point can name (the first
-// 16, or 64 from version 12 on, less the empty slots) is warned about, with
-// the ids that the file has. (The lines' test has the filters that match.)
+// A filter that equals no ground tileset id is warned about, with the ids
+// that a point can name: the first 16, or 64 from version 12 on, less the
+// empty slots. (The lines' test has the filters that match.)
 TEST(TerrainJob, SaysWhenTheFilterMatchesNothing) {
   TempFolder folder;
   std::vector<std::string> ids = {"Ldrt", "\0\0\0\0"s};
-  std::string listed = "Ldrt";
+  std::string first16 = "Ldrt", all;
   for (int i = 2; i < 20; ++i) {
     char id[8];
     std::snprintf(id, sizeof id, "X%d", 100 + i);
     ids.push_back(id);
-    if (i < 16) listed.append(", ").append(id);
+    if (i < 16) first16.append(", ").append(id);
   }
-  const std::tuple<int32_t, std::vector<std::string>, RunOptions, std::string> cases[] = {
-      {11, ids, {.filterEnabled = true, .filterTexture = "X117"}, listed},
-      {12, ids, {.filterEnabled = true, .filterTexture = "X117"}, ""},
-      {11, {}, {.filterEnabled = true, .filterTexture = "Ldrt"}, "none"},
-  };
-  for (const auto& [version, groundIds, options, has] : cases) {
+  all = first16 + ", X116, X117, X118, X119";
+  const std::tuple<int32_t, std::vector<std::string>, std::string, std::string> cases[] = {
+      {11, ids, "X999", first16},
+      {12, ids, "X999", all},
+      {11, ids, "X117", ""},
+      {11, {}, "Ldrt", "none"}};
+  for (const auto& [version, groundIds, filter, has] : cases) {
     TestTerrainFile file = grid(0, 0, 0, 0);
     file.version = version;
     file.groundTilesets = groundIds;
     folder.write("war3map.w3e", terrainFileBytes(file));
-    JobRun job = run(folder, options);
+    JobRun job = run(folder, {.filterEnabled = true, .filterTexture = filter});
     ASSERT_TRUE(job.status.ok());
     std::vector<std::string> warnings;
     if (!has.empty()) {
-      warnings.push_back("war3map.w3e: no ground tileset is '" + options.filterTexture +
-                         "'; the file has " + has);
+      warnings.push_back("war3map.w3e: no ground tileset is '" + filter + "'; the file has " + has);
     }
-    EXPECT_EQ(job.warnings, warnings) << version << options.filterTexture;
+    EXPECT_EQ(job.warnings, warnings) << version << filter;
   }
 }
 

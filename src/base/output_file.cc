@@ -89,7 +89,9 @@ Status OutputFile::open(const std::string& folder, const std::string& name, File
   tempSlot_ = registerForRemoval(tempPath_);
   if (tempSlot_ < 0) {
     discard();
-    return Status::failure(name + ": cannot create a temporary file beside it: too many at once");
+    return Status::failure(name +
+                           ": cannot create a temporary file beside it: its path is too long, or "
+                           "too many are open");
   }
   keepPermissionsOf(finalPath_, fd_);
   buffer_.resize(kFirstBufferSize);
@@ -196,7 +198,9 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   earlier.path = temporaryPathFor(path);
   earlier.slot = registerForRemoval(earlier.path);
   if (earlier.slot < 0) {
-    return Status::failure(name + ": cannot keep the earlier file aside: too many files at once");
+    return Status::failure(name +
+                           ": cannot keep the earlier file aside: its path is too long, or too "
+                           "many files are kept");
   }
   int error = linkFile(path, earlier.path);
   if (error == 0 || error == ENOENT) {
@@ -208,6 +212,15 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
     return Status::failure(name + ": cannot keep the earlier file aside: " + std::strerror(error));
   }
   earlier.kept = Kept::kMoved;
+  // What was moved may have become a folder since it was looked at (no hard
+  // link can be made to one): then it goes back, and stays as it is.
+  state = fileStateAt(earlier.path, false);
+  if (state.kind != FileKind::kFile && state.kind != FileKind::kLink) {
+    replaceFile(earlier.path, path);
+    unregisterForRemoval(earlier.slot);
+    earlier.kept = Kept::kNothing;
+    return checkState(name, state);
+  }
   return Status::success();
 }
 

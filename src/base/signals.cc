@@ -6,6 +6,7 @@
 #include <cstring>
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 #endif
@@ -85,6 +86,9 @@ void removeRegisteredFiles() {
 void endOnInterrupt(int signal) {
   removeRegisteredFiles();
   if (terminalIsRaw) tcsetattr(terminalFd, TCSANOW, &savedTerminal);
+  // Ctrl-\ would leave a core file in the map's folder.
+  rlimit noCore{0, 0};
+  if (signal == SIGQUIT) setrlimit(RLIMIT_CORE, &noCore);
   struct sigaction byDefault {};
   byDefault.sa_handler = SIG_DFL;
   sigaction(signal, &byDefault, nullptr);

@@ -168,12 +168,10 @@ std::string splitScriptName(const std::string& input) {
   return std::string(base) + ".split.j";
 }
 
-Status splitScript(const std::string& folder, const std::string& input, const std::string& output,
+Status splitScript(ByteReader& in, const std::string& folder, const std::string& output,
                    const std::string& functionName, SplitSummary& summary) {
   summary = {};
-  ByteReader in;
-  if (Status opened = ByteReader::openFile(folder, input, in); !opened.ok()) return opened;
-  if (Status replaceable = checkReplaceable(folder, output); !replaceable.ok()) return replaceable;
+  const std::string& input = in.name();
   OutputFile out;
   if (Status created = out.open(folder, output, FileMode::kText); !created.ok()) return created;
   GroupWriter groups(out, functionName);

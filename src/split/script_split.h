@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/byte_reader.h"
 #include "base/status.h"
 
 namespace mapjass {
@@ -29,12 +30,12 @@ struct SplitSummary {
   int32_t functions = 0;
 };
 
-// Splits the script `input` in `folder` into `output` beside it, with the
+// Splits the script that `in` reads into `output` in `folder`, with the
 // functions named after `functionName`. The output takes its place only once
 // all of it is written. Fails, and writes nothing, when a line outside the
 // blocks is not a call line, a block comes after the first call line or has
 // no end, or there is no call line at all.
-Status splitScript(const std::string& folder, const std::string& input, const std::string& output,
+Status splitScript(ByteReader& in, const std::string& folder, const std::string& output,
                    const std::string& functionName, SplitSummary& summary);
 
 // `input` with a final ".j" replaced by ".split.j", or ".split.j" appended.

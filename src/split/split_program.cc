@@ -1,6 +1,8 @@
 #include "split/split_program.h"
 
+#include "base/byte_reader.h"
 #include "base/jass_functions.h"
+#include "base/output_file.h"
 #include "base/platform.h"
 #include "base/status.h"
 #include "dialogue/dialogue.h"
@@ -13,7 +15,7 @@ namespace {
 // What mapjass writes, in the order in which the question is asked.
 constexpr const char* kScripts[] = {"war3map.w3e.j", "war3map.doo.j"};
 
-// The script to split; empty with `status` ok when none was chosen.
+// The script to split.
 Status chooseScript(const std::vector<std::string>& arguments, const std::string& folder,
                     Dialogue& dialogue, std::string& script) {
   if (arguments.size() > 1) {
@@ -43,10 +45,10 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
     askYesNo(dialogue, ("\nSplit " + name + "?  1-yes 0-no:").c_str(), chosen);
     if (chosen) {
       script = name;
-      break;
+      return Status::success();
     }
   }
-  return Status::success();
+  return Status::failure(std::string(kSplitProgram) + ": no script chosen; nothing written");
 }
 
 std::string counted(int64_t n, const char* what) {
@@ -59,10 +61,12 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
   if (Status chosen = chooseScript(arguments, folder, dialogue, script); !chosen.ok()) {
     return chosen;
   }
-  if (script.empty()) {
-    std::fputs("\nNo script chosen; nothing written.\n", out);
-    return Status::success();
-  }
+  // Both files are checked before the question: what cannot be split is
+  // said at once.
+  ByteReader in;
+  if (Status opened = ByteReader::openFile(folder, script, in); !opened.ok()) return opened;
+  std::string output = splitScriptName(script);
+  if (Status replaceable = checkReplaceable(folder, output); !replaceable.ok()) return replaceable;
   std::string name;
   askWord(dialogue, "\nFuncName: ", name);
   if (dialogue.failed) {
@@ -72,9 +76,8 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
     return Status::failure(script + ": the function name \"" + name + "\" is not valid in JASS (" +
                            kFunctionNameRule + "); nothing written");
   }
-  std::string output = splitScriptName(script);
   SplitSummary summary;
-  if (Status split = splitScript(folder, script, output, name, summary); !split.ok()) return split;
+  if (Status split = splitScript(in, folder, output, name, summary); !split.ok()) return split;
   std::string report = "\n" + output + ": " + counted(summary.callLines, "call line") + " in " +
                        counted(summary.functions, "function") +
                        " of one game thread each. Paste it into the map's custom script section "

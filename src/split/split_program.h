@@ -15,8 +15,7 @@ inline constexpr char kSplitProgram[] = "mapjass-split";
 // (a double click in the map's folder), takes war3map.w3e.j or
 // war3map.doo.j from `folder` (empty: the current folder), and asks which
 // when both are there. The answers and the key press come from `in`.
-// Returns the exit status: 0 when a script was split or none was chosen, 1
-// when none could be.
+// Returns the exit status: 0 when a script was split, 1 when none was.
 int runSplitProgram(const std::vector<std::string>& arguments, const std::string& folder,
                     std::FILE* in, std::FILE* out, std::FILE* err);
 

@@ -129,17 +129,20 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
          "; mapjass-split spreads them over functions that each fit one thread");
   }
   // A filter that names no tileset leaves the script empty: most likely a
-  // typing error, which the map maker should hear of.
+  // typing error, which the map maker should hear of, with the ids that a
+  // point can name.
   if (options.filterEnabled) {
     std::string_view filter = options.filterTexture.c_str();  // compared up to a zero byte
-    std::string ids;
-    bool matched = false;
-    for (int i = 0; i <= format.textureMask; ++i) {
-      if (choices[i].missing) continue;
-      matched = matched || choices[i].written;
-      ids += (ids.empty() ? "" : ", ") + std::string(choices[i].id, 4);
+    const TilesetIdList& ground = preamble.groundTilesets;
+    bool named = false;
+    for (int32_t i = 0; i < ground.count && !named; ++i) {
+      named = std::string_view(tilesetIdAt(ground, i), 4) == filter;
     }
-    if (!matched) {
+    std::string ids;
+    for (int i = 0; i <= format.textureMask && !named; ++i) {
+      if (!choices[i].missing) ids += (ids.empty() ? "" : ", ") + std::string(choices[i].id, 4);
+    }
+    if (!named) {
       warn(in.name() + ": no ground tileset is '" + std::string(filter) + "'; the file has " +
            (ids.empty() ? "none" : ids));
     }

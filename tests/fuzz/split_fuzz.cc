@@ -15,7 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   folder.write("in.j", std::string(reinterpret_cast<const char*>(data), size));
   std::remove(folder.file("in.split.j").c_str());
   SplitSummary summary;
-  Status status = splitScript(folder.path(), "in.j", "in.split.j", "Fuzz", summary);
+  ByteReader in;
+  Status status = ByteReader::openFile(folder.path(), "in.j", in);
+  if (!status.ok()) std::abort();
+  status = splitScript(in, folder.path(), "in.split.j", "Fuzz", summary);
   testing::Files files = folder.contents();
   if (files.size() != (status.ok() ? 2u : 1u)) std::abort();
   if (status.ok() && (summary.callLines == 0 || summary.functions == 0 ||
