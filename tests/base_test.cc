@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <memory>
 #include <string>
 
 #include "base/byte_reader.h"
@@ -49,6 +51,27 @@ TEST(OutputFile, KeepsThePermissionsOfTheFileItReplaces) {
   EXPECT_EQ(folder.contents(), (Files{{"out", "new" + std::string(70'000, 'x')}}));
   EXPECT_EQ(file.open(folder.file("missing"), "out", FileMode::kBinary).error,
             "out: cannot create: No such file or directory");
+}
+
+// An interrupt removes every temporary file, so one that could not be
+// listed for that is not made at all. A file that took its place gives its
+// place in the list back once, not again when it goes.
+TEST(OutputFile, MakesNoFileThatAnInterruptWouldLeave) {
+  TempFolder folder;
+  auto committed = std::make_unique<OutputFile>();
+  ASSERT_TRUE(committed->open(folder.path(), "done", FileMode::kBinary).ok());
+  ASSERT_TRUE(commitOutputs({committed.get()}).ok());
+  std::array<OutputFile, 16> open;  // as many as the list holds
+  ASSERT_TRUE(open[0].open(folder.path(), "out", FileMode::kBinary).ok());
+  committed.reset();
+  for (size_t i = 1; i < open.size(); ++i) {
+    ASSERT_TRUE(open[i].open(folder.path(), "out", FileMode::kBinary).ok()) << i;
+  }
+  OutputFile extra;
+  EXPECT_EQ(extra.open(folder.path(), "extra", FileMode::kBinary).error,
+            "extra: cannot create a temporary file beside it: its path is too long, or too many "
+            "are open");
+  EXPECT_EQ(folder.contents().size(), 17u);  // "done" and the 16 temporary files
 }
 
 TEST(FunctionName, IsWhatJassAccepts) {
