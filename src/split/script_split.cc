@@ -150,10 +150,8 @@ class GroupWriter {
   bool open_ = false;
 };
 
-}  // namespace
-
-int64_t callLineOperations(std::string_view line) {
-  std::string_view function = calledFunction(line);
+// The estimated operations of a call of `function`, with its body.
+int64_t callOperations(std::string_view function) {
   if (function == "SetTerrainType" || function == "TerrainDeformCrater") {
     return kTerrainLineOperations;
   }
@@ -161,6 +159,8 @@ int64_t callLineOperations(std::string_view line) {
   if (function == "SL") return kSlLineOperations;
   return kOtherCallOperations;
 }
+
+}  // namespace
 
 std::string splitScriptName(const std::string& input) {
   std::string_view base = input;
@@ -218,7 +218,7 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
     if (called == "CD") {
       pendingCd = line;
     } else {
-      groups.add(line, callLineOperations(line));
+      groups.add(line, callOperations(called));
     }
   }
   if (!lines.failure().empty()) return Status::failure(lines.failure());

@@ -15,15 +15,11 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "base/byte_reader.h"
 #include "base/status.h"
 
 namespace mapjass {
-
-// The estimated operations of a call line, by the function it calls.
-int64_t callLineOperations(std::string_view line);
 
 struct SplitSummary {
   int64_t callLines = 0;
