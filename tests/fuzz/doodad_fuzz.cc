@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::FILE* console = std::fopen("/dev/null", "w");
   const char* outputs[] = {"war3map.doo.j", "war3mapCONV.doo", "war3map.old", "war3mapNULL.doo",
                            "war3mapKEEP.doo"};
-  folder.write("war3map.doo", std::string(reinterpret_cast<const char*>(data), size));
+  testing::writeFile(folder.file("war3map.doo"),
+                     std::string(reinterpret_cast<const char*>(data), size));
   for (const char* name : outputs) folder.write(name, "earlier");
   RunOptions options{.convertDoodads = true,
                      .convertDoodadVersion = true,

@@ -12,7 +12,7 @@ using namespace mapjass;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const testing::TempFolder folder;
-  folder.write("in.j", std::string(reinterpret_cast<const char*>(data), size));
+  testing::writeFile(folder.file("in.j"), std::string(reinterpret_cast<const char*>(data), size));
   std::remove(folder.file("in.split.j").c_str());
   SplitSummary summary;
   ByteReader in;

@@ -12,7 +12,8 @@ using namespace mapjass;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const testing::TempFolder folder;
   static std::FILE* console = std::fopen("/dev/null", "w");
-  folder.write("war3map.w3e", std::string(reinterpret_cast<const char*>(data), size));
+  testing::writeFile(folder.file("war3map.w3e"),
+                     std::string(reinterpret_cast<const char*>(data), size));
   folder.write("war3map.w3e.j", "earlier");
   // The last byte picks the options, so that every path is reached.
   uint8_t choice = size > 0 ? data[size - 1] : 0;
