@@ -60,7 +60,9 @@ TEST(OutputFile, MakesNoFileThatAnInterruptWouldLeave) {
   TempFolder folder;
   auto committed = std::make_unique<OutputFile>();
   ASSERT_TRUE(committed->open(folder.path(), "done", FileMode::kBinary).ok());
+  committed->write("x");  // a single byte is written too
   ASSERT_TRUE(commitOutputs({committed.get()}).ok());
+  EXPECT_EQ(folder.read("done"), "x");
   std::array<OutputFile, 16> open;  // as many as the list holds
   ASSERT_TRUE(open[0].open(folder.path(), "out", FileMode::kBinary).ok());
   committed.reset();

@@ -74,7 +74,6 @@ int terminalFd = -1;
 volatile std::sig_atomic_t terminalIsRaw = 0;
 struct sigaction stopBeforeWait;  // SIGTSTP as it was before the wait
 
-int heldDepth = 0;
 sigset_t maskBeforeHeld;
 
 void removeRegisteredFiles() {
@@ -143,13 +142,11 @@ void installSignalHandling() {
 }
 
 InterruptsHeld::InterruptsHeld() {
-  if (heldDepth++ > 0) return;
   sigset_t set = interruptSet();
   sigprocmask(SIG_BLOCK, &set, &maskBeforeHeld);
 }
 
 InterruptsHeld::~InterruptsHeld() {
-  if (--heldDepth > 0) return;
   sigprocmask(SIG_SETMASK, &maskBeforeHeld, nullptr);
 }
 

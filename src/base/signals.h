@@ -26,9 +26,9 @@ void installSignalHandling();
 int registerForRemoval(const std::string& path);
 void unregisterForRemoval(int slot);
 
-// While one exists, interrupts wait; they arrive when the last one ends. The
-// outputs of a job take their places inside one, so that an interrupt finds
-// them all earlier or all new.
+// While one exists, interrupts wait; they arrive when it ends. The outputs
+// of a job take their places inside one, so that an interrupt finds them all
+// earlier or all new. One at a time: they do not nest.
 class InterruptsHeld {
  public:
   InterruptsHeld();
