@@ -152,8 +152,9 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
     return placed;
   }
 
-  // A list that is not wrapped cannot be split: the user pastes it into a
-  // function of their own, which the game would stop before its end.
+  // A list that is not wrapped is not split here: the user pastes it into a
+  // function of their own, which the game would stop before its end, or
+  // splits it with the companion program.
   int64_t operations =
       int64_t{std::max(header.doodadCount, 0)} * kCdLineOperations + slLines * kSlLineOperations;
   if (!options.wrapInFunction && operations > kThreadOperationBudget) {

@@ -15,13 +15,18 @@ namespace {
 // What mapjass writes, in the order in which the question is asked.
 constexpr const char* kScripts[] = {"war3map.w3e.j", "war3map.doo.j"};
 
+// A failure that concerns no file, only how the program was started.
+Status programFailure(const std::string& why) {
+  return Status::failure(std::string(kSplitProgram) + ": " + why);
+}
+
 // The script to split.
 Status chooseScript(const std::vector<std::string>& arguments, const std::string& folder,
                     Dialogue& dialogue, std::string& script) {
   if (arguments.size() > 1) {
-    return Status::failure(std::string(kSplitProgram) +
-                           ": give it one script, or none to take war3map.w3e.j or war3map.doo.j "
-                           "from the folder it runs in");
+    return programFailure(
+        "give it one script, or none to take war3map.w3e.j or war3map.doo.j from the folder it "
+        "runs in");
   }
   if (arguments.size() == 1) {
     script = arguments[0];
@@ -32,9 +37,9 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
     if (fileStateAt(pathIn(folder, name), true).kind != FileKind::kNothing) found.push_back(name);
   }
   if (found.empty()) {
-    return Status::failure(std::string(kSplitProgram) +
-                           ": no war3map.w3e.j or war3map.doo.j in this folder; run mapjass "
-                           "here first, or drop a script onto mapjass-split");
+    return programFailure(
+        "no war3map.w3e.j or war3map.doo.j in this folder; run mapjass here first, or drop a "
+        "script onto mapjass-split");
   }
   if (found.size() == 1) {
     script = found[0];
@@ -48,7 +53,7 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
       return Status::success();
     }
   }
-  return Status::failure(std::string(kSplitProgram) + ": no script chosen; nothing written");
+  return programFailure("no script chosen; nothing written");
 }
 
 std::string counted(int64_t n, const char* what) {

@@ -138,11 +138,11 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
     for (int32_t i = 0; i < ground.count && !named; ++i) {
       named = std::string_view(tilesetIdAt(ground, i), 4) == filter;
     }
-    std::string ids;
-    for (int i = 0; i <= format.textureMask && !named; ++i) {
-      if (!choices[i].missing) ids += (ids.empty() ? "" : ", ") + std::string(choices[i].id, 4);
-    }
     if (!named) {
+      std::string ids;
+      for (int i = 0; i <= format.textureMask; ++i) {
+        if (!choices[i].missing) ids += (ids.empty() ? "" : ", ") + std::string(choices[i].id, 4);
+      }
       warn(in.name() + ": no ground tileset is '" + std::string(filter) + "'; the file has " +
            (ids.empty() ? "none" : ids));
     }
