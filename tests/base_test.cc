@@ -3,18 +3,28 @@
 #include <unistd.h>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
 
 #include "base/byte_reader.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
+#include "doodads/doodad_job.h"
+#include "map_writer.h"
+#include "read_faults.h"
+#include "split/script_split.h"
+#include "terrain/terrain_job.h"
 #include "test_support.h"
 
 namespace mapjass {
 namespace {
 
 using namespace testing;
+
+const WarningSink noWarnings = [](const std::string& line) { ADD_FAILURE() << line; };
 
 TEST(ByteReader, SaysWhatCannotBeRead) {
   TempFolder folder;
@@ -31,7 +41,79 @@ TEST(ByteReader, SaysWhatCannotBeRead) {
   ASSERT_NE(reader.take(10), nullptr);
   ASSERT_EQ(truncate(folder.file("shrinks").c_str(), 70'000), 0);
   EXPECT_FALSE(reader.skip(90'000));
-  EXPECT_EQ(reader.endMessage(10, "the rest"), "shrinks: file ends inside the rest (offset 70000)");
+  EXPECT_EQ(
+      reader.endMessage(10, "the rest"),
+      "shrinks: file ends inside the rest (offset 70000): it shrank from 100000 bytes while it "
+      "was read");
+}
+
+// A read that fails, or a file that shrinks while it is read, fails the job
+// at whichever read it happens: one message names the file and what was
+// being read, and no file is written. Every loop that reads is reached.
+TEST(ByteReader, AFailedReadFailsTheJob) {
+  const RunOptions all{.convertDoodads = true,
+                       .convertDoodadVersion = true,
+                       .createEmptyDoodadFile = true,
+                       .backupDoodadFile = true,
+                       .convertTerrain = true};
+  std::string script;
+  for (int i = 0; i < 4000; ++i) script += "call SetTerrainType(0.00, 0.00, 'Ldrt', -1, 1, 1)\r\n";
+  struct Case {
+    const char* input;
+    Bytes bytes;
+    std::function<Status(const TempFolder&)> run;
+    std::set<std::string> read;  // what the messages name, without numbers
+  };
+  const Case cases[] = {
+      {"war3map.doo",
+       doodadFileBytes({.doodads = std::vector<TestDoodad>(1400), .trailer = Bytes(150'000, 'x')}),
+       [&](const TempFolder& folder) { return runJob(runDoodadJob, all, folder).status; },
+       {"the bytes to back up", "the 16-byte header", "record", "the bytes after the records"}},
+      {"war3map.w3e",
+       terrainFileBytes(
+           {.pointsX = 200, .pointsY = 200, .points = std::vector<TestTilePoint>(40'000)}),
+       [&](const TempFolder& folder) { return runJob(runTerrainJob, all, folder).status; },
+       {"the 17-byte header", "tile point"}},
+      {"in.j",
+       script,
+       [](const TempFolder& folder) {
+         ByteReader in;
+         SplitSummary summary;
+         Status opened = ByteReader::openFile(folder.path(), "in.j", in);
+         return opened.ok() ? splitScript(in, folder.path(), "in.split.j", "T", summary, noWarnings)
+                            : opened;
+       },
+       {"line"}},
+  };
+  for (const Case& c : cases) {
+    for (ReadFault fault : {ReadFault::kError, ReadFault::kShrink}) {
+      SCOPED_TRACE(c.input + std::string(fault == ReadFault::kError ? ", read error" : ", shrink"));
+      const std::regex message(std::string(c.input) +
+                               (fault == ReadFault::kError
+                                    ? ": cannot read (.*) \\(offset \\d+\\): Input/output error"
+                                    : ": file ends (?:inside|before) (.*) \\(offset \\d+\\): it "
+                                      "shrank from " +
+                                          std::to_string(c.bytes.size()) +
+                                          " bytes while it was read") +
+                               "(; war3map.old was left as it was)?");
+      std::set<std::string> read;
+      for (int n = 1;; ++n) {
+        TempFolder folder;
+        folder.write(c.input, c.bytes);
+        armReadFault(fault, n);
+        Status status = c.run(folder);
+        if (!disarmReadFault()) {
+          EXPECT_TRUE(status.ok()) << status.error;
+          break;
+        }
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(status.error, match, message)) << n << ": " << status.error;
+        read.insert(std::regex_replace(match[1].str(), std::regex(" [0-9]+( of .*)?$"), ""));
+        EXPECT_EQ(folder.contents().size(), 1u) << status.error;
+      }
+      EXPECT_EQ(read, c.read);
+    }
+  }
 }
 
 // A replaced file keeps its permission bits; a file that cannot be made
@@ -44,7 +126,7 @@ TEST(OutputFile, KeepsThePermissionsOfTheFileItReplaces) {
   ASSERT_TRUE(file.open(folder.path(), "out", FileMode::kText).ok());
   file.write("new");
   file.write(std::string(70'000, 'x'));  // large enough to go straight to the file
-  ASSERT_TRUE(commitOutputs({&file}).ok());
+  ASSERT_TRUE(commitOutputs({&file}, noWarnings).ok());
   struct stat info;
   ASSERT_EQ(stat(folder.file("out").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0640u);
@@ -61,7 +143,7 @@ TEST(OutputFile, MakesNoFileThatAnInterruptWouldLeave) {
   auto committed = std::make_unique<OutputFile>();
   ASSERT_TRUE(committed->open(folder.path(), "done", FileMode::kBinary).ok());
   committed->write("x");  // a single byte is written too
-  ASSERT_TRUE(commitOutputs({committed.get()}).ok());
+  ASSERT_TRUE(commitOutputs({committed.get()}, noWarnings).ok());
   EXPECT_EQ(folder.read("done"), "x");
   std::array<OutputFile, 16> open;  // as many as the list holds
   ASSERT_TRUE(open[0].open(folder.path(), "out", FileMode::kBinary).ok());

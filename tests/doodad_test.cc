@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,9 @@ TestDoodad doodadNumber(int i) {
 }
 
 // Its CD line, and SL line, as printf writes them; the facing in degrees.
+// A record with flags 0, which the map's own script creates, has none.
 std::string linesOf(const TestDoodad& d) {
+  if (d.flags == 0) return "";
   char cd[256];
   std::snprintf(cd, sizeof cd, "call CD( '%.4s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
                 d.typeId.c_str(), double{d.x}, double{d.y}, double{d.z},
@@ -58,13 +61,39 @@ std::string linesOf(const TestDoodad& d) {
   return cd + (d.life < 100 ? "call SL(" + std::to_string(d.life) + ")\n" : std::string());
 }
 
-std::string doodadsWarning(int doodads, int records, bool kept = true) {
-  return "war3map.doo: " + std::to_string(doodads) + " of " + std::to_string(records) +
-         " records are doodads (life 255), which the game cannot create from a script, so their "
-         "CD lines place nothing; to keep them, " +
-         (kept ? "take war3mapKEEP.doo as the map's war3map.doo"
-               : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take "
-                 "that as the map's war3map.doo");
+// Whether the record stays in war3mapKEEP.doo: a doodad, or a destructable
+// of the map's own script.
+bool isKept(const TestDoodad& d) {
+  return d.life == 255 || d.flags == 0;
+}
+
+// The warnings about the doodads and the destructables of the map's own
+// script among `doodads`, with war3mapKEEP.doo written or not.
+std::vector<std::string> leftOutWarnings(const std::vector<TestDoodad>& doodads, bool kept) {
+  auto count = [&](auto predicate) {
+    return std::to_string(std::count_if(doodads.begin(), doodads.end(), predicate));
+  };
+  std::string ofRecords = " of " + std::to_string(doodads.size()) + " records are ";
+  std::string lifeless = count([](const TestDoodad& d) { return d.life == 255; });
+  std::string scripted = count([](const TestDoodad& d) { return d.flags == 0 && d.life != 255; });
+  std::vector<std::string> warnings;
+  if (lifeless != "0") {
+    warnings.push_back(
+        "war3map.doo: " + lifeless + ofRecords +
+        "doodads (life 255), which the game cannot create from a script, so their CD lines place "
+        "nothing; to keep them, " +
+        (kept ? "take war3mapKEEP.doo as the map's war3map.doo"
+              : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take "
+                "that as the map's war3map.doo"));
+  }
+  if (scripted != "0") {
+    warnings.push_back("war3map.doo: " + scripted + ofRecords +
+                       "destructables that the map's own script creates (flags 0: triggers refer "
+                       "to them, or they drop items), so the doodad script leaves them out; they "
+                       "stay in war3mapKEEP.doo" +
+                       (kept ? "" : ", which answer 1 to \"Create empty war3map.doo?\" writes"));
+  }
+  return warnings;
 }
 
 // Every layout is read field for field: the script shows the fields it
@@ -99,7 +128,7 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
       file.doodads[i].skinId = c.skin;
       file.doodads[i].itemSets = c.sets;
       if (c.count == -1) lines += linesOf(file.doodads[i]);
-      if (file.doodads[i].life == 255) kept.doodads.push_back(file.doodads[i]);
+      if (isKept(file.doodads[i])) kept.doodads.push_back(file.doodads[i]);
     }
     const Bytes input = doodadFileBytes(file);
     folder.write("war3map.doo", input);
@@ -117,7 +146,7 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
     for (TestDoodad& d : other.doodads) {
       d.skinId.clear();
       d.itemSets.clear();
-      if (c.converted == 8) d.itemTablePointer = 0;  // a version 7 record has none
+      if (c.converted == 8) d.itemTablePointer = -1;  // a version 7 record drops no items
     }
     EXPECT_EQ(folder.read("war3mapCONV.doo"), doodadFileBytes(other)) << c.version;
     EXPECT_EQ(folder.read("war3map.old"), input);
@@ -126,8 +155,8 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
     EXPECT_EQ(folder.read("war3mapKEEP.doo"),
               c.count == -1 ? doodadFileBytes(kept)
                             : input.substr(0, 12) + std::string(4, '\0') + input.substr(16));
-    EXPECT_EQ(job.warnings, c.count == -1 && c.doodads == 3 ? std::vector{doodadsWarning(1, 3)}
-                                                            : std::vector<std::string>{});
+    EXPECT_EQ(job.warnings,
+              c.count == -1 ? leftOutWarnings(file.doodads, true) : std::vector<std::string>{});
     EXPECT_EQ(folder.contents().size(), 6u);  // no temporary file is left
   }
 }
@@ -177,7 +206,9 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
                       "angle 1e+37 radians is too large in degrees; 0 written instead");
   warnings[5].replace(warnings[5].find("angle"), std::string::npos,
                       "angle -1e+37 radians is too large in degrees; 0 written instead");
-  warnings.push_back(doodadsWarning(1, 16, false));
+  for (const std::string& warning : leftOutWarnings(file.doodads, false)) {
+    warnings.push_back(warning);
+  }
   folder.write("war3map.doo", doodadFileBytes(file));
   JobRun job = run(folder, {});
   ASSERT_TRUE(job.status.ok()) << job.status.error;
@@ -211,10 +242,14 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
       {{.functionName = "Init-1"}, {destructable}, {}},         // not wrapped
       {{.wrapInFunction = true, .functionName = "RF", .createEmptyDoodadFile = true},
        {destructable, doodad},
-       {named("RF"), doodadsWarning(1, 2)}},
+       {named("RF"), leftOutWarnings({destructable, doodad}, true)[0]}},
       {{.wrapInFunction = true, .functionName = "a_"},
        {{.x = NAN}, doodad},
-       {nan, named("a_"), doodadsWarning(1, 2, false)}},
+       {nan, named("a_"), leftOutWarnings({{.x = NAN}, doodad}, false)[0]}},
+      {{.createEmptyDoodadFile = true},
+       {destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}},
+       leftOutWarnings(
+           {destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}}, true)},
   };
   for (const Case& c : cases) {
     folder.write("war3map.doo", doodadFileBytes({.doodads = c.doodads}));
@@ -236,11 +271,7 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
     JobRun job =
         run(folder, {.wrapInFunction = true, .functionName = std::string("Place\0ignored", 13)});
     ASSERT_TRUE(job.status.ok()) << job.status.error;
-    int doodads =
-        static_cast<int>(std::count_if(file.doodads.begin(), file.doodads.end(),
-                                       [](const TestDoodad& d) { return d.life == 255; }));
-    EXPECT_EQ(job.warnings, doodads == 0 ? std::vector<std::string>{}
-                                         : std::vector{doodadsWarning(doodads, count, false)});
+    EXPECT_EQ(job.warnings, leftOutWarnings(file.doodads, false));
     int parts = count <= 2000 ? 0 : (count + 1999) / 2000;
     std::string expected = kPreamble, calls, lines;
     for (int i = 0; i < count; ++i) {
@@ -273,14 +304,19 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
 TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
   TempFolder folder;
   // 40 operations a CD line and 32 an SL line; the warning gives the sum.
-  for (auto [cdOnly, withSl, operations] :
-       {std::tuple{3750, 0, ""}, {3749, 1, "150032"}, {0, 2084, "150048"}, {0, 2083, ""}}) {
+  // Records of the map's own script (flags 0) have no lines.
+  for (auto [cdOnly, withSl, scripted, operations] : {std::tuple{3750, 0, 0, ""},
+                                                      {3749, 1, 0, "150032"},
+                                                      {0, 2084, 0, "150048"},
+                                                      {0, 2083, 0, ""},
+                                                      {3750, 0, 5, ""}}) {
     TestDoodadFile file{.doodads = std::vector<TestDoodad>(cdOnly)};
     file.doodads.insert(file.doodads.end(), withSl, TestDoodad{.life = 10});
+    file.doodads.insert(file.doodads.end(), scripted, TestDoodad{.flags = 0, .life = 10});
     folder.write("war3map.doo", doodadFileBytes(file));
     JobRun job = run(folder, {});
     ASSERT_TRUE(job.status.ok());
-    std::vector<std::string> expected;
+    std::vector<std::string> expected = leftOutWarnings(file.doodads, false);
     if (*operations != '\0') {
       expected.push_back("war3map.doo.j: about " + std::string(operations) +
                          " operations in one game thread, more than the 150000 the tool plans "
@@ -293,11 +329,17 @@ TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
 
 std::function<void()> afterRename;
 
+// The name of a file kept aside, whatever its number: "NAME.tmp*".
+std::string withoutTemporaryNumber(const std::string& text) {
+  return std::regex_replace(text, std::regex("\\.tmp[0-9]+-[0-9]+"), ".tmp*");
+}
+
 // A job's outputs take their places together at its end, or none does.
 // Something that appears at an output's name halfway through and is not a
-// file fails the job and stays as it is; a rename that fails puts back the
-// earlier file of every output renamed before it, or removes the new one.
-// A symbolic link at an output's name is replaced itself.
+// file (a symbolic link's target included) fails the job and stays as it
+// is; a rename that fails puts back the earlier file of every output renamed
+// before it, or removes the new one, and names what the file system would
+// not put back. A symbolic link at an output's name is replaced itself.
 TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
   const RunOptions all{.convertDoodads = true,
                        .convertDoodadVersion = true,
@@ -308,44 +350,88 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
   reference.write("war3map.doo", input);
   ASSERT_TRUE(runJob(runDoodadJob, all, reference).status.ok());
   elsewhere.write("target", "elsewhere");
+  elsewhere.write("read-only", "<read-only>");
   struct Case {
-    Files before, midway, atSecondRename;  // besides the input; what appears when
+    Files before, midway;  // besides the input; what appears while the records are read
+    int rename;            // and after this rename (5: the last) ...
+    Files atRename;        // ... what appears then; "NAME.tmp*" is the earlier NAME kept aside
     std::string error;
     Files after;  // what differs from `before`
+    std::vector<std::string> warnings = {};
   };
   const Files earlier = {{"war3map.doo.j", "e1"},
                          {"war3map.old", "e2"},
                          {"war3mapNULL.doo", "e3"},
                          {"war3mapCONV.doo", "e4"}};
   const Files folder = {{"war3map.doo.j", "<folder>"}};
+  const std::string linkToFolder = "<link to " + elsewhere.path() + ">";
+  const std::string linkToReadOnly = "<link to " + elsewhere.file("read-only") + ">";
+  Files keptForGood = reference.contents();
+  keptForGood["war3map.doo.j.tmp*"] = "<folder>";
+  keptForGood["war3map.doo.j.tmp*/inside"] = "x";
   const Case cases[] = {
       {earlier,
        {{"war3mapCONV.doo", "<folder>"}},
+       0,
        {},
        "war3mapCONV.doo: is a folder; the file cannot be written",
        {{"war3mapCONV.doo", "<folder>"}}},
       {earlier,
        {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}},
+       0,
        {},
        "war3map.doo.j: is a folder; the file cannot be written",
        {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}}},
       {earlier,
        {{"war3map.old", "<other>"}},
+       0,
        {},
        "war3map.old: is not a plain file; the file cannot be written",
        {{"war3map.old", "<other>"}}},
       {earlier,
        {{"war3mapNULL.doo", "<read-only>"}},
+       0,
        {},
        "war3mapNULL.doo: is read-only; the file cannot be replaced"},
-      {earlier, {}, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
-      {{}, {}, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
+      {earlier,
+       {{"war3map.doo.j", linkToFolder}},
+       0,
+       {},
+       "war3map.doo.j: is a folder; the file cannot be written",
+       {{"war3map.doo.j", linkToFolder}}},
+      {{},
+       {{"war3mapCONV.doo", linkToReadOnly}},
+       0,
+       {},
+       "war3mapCONV.doo: is read-only; the file cannot be replaced",
+       {{"war3mapCONV.doo", linkToReadOnly}}},
+      {earlier, {}, 2, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
+      {{}, {}, 2, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
+      {earlier,
+       {},
+       2,
+       {{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3mapKEEP.doo", "<folder>"}},
+       "war3mapKEEP.doo: cannot replace: Is a directory; the earlier war3map.old is kept as "
+       "war3map.old.tmp*, as it could not be put back: Is a directory",
+       {{"war3map.old", "<folder>"},
+        {"war3map.old/inside", "x"},
+        {"war3map.old.tmp*", "e2"},
+        {"war3mapKEEP.doo", "<folder>"}}},
       {{},
        {{"war3map.doo.j", "<link to " + elsewhere.file("target") + ">"},
         {"war3mapCONV.doo", "<link to missing>"}},
+       0,
        {},
        "",
        reference.contents()},
+      {earlier,
+       {},
+       5,
+       {{"war3map.doo.j.tmp*", "<folder>"}, {"war3map.doo.j.tmp*/inside", "x"}},
+       "",
+       keptForGood,
+       {"war3map.doo.j: the earlier file stays beside it as war3map.doo.j.tmp*, as it could not "
+        "be removed (Is a directory); delete it"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
@@ -356,20 +442,38 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
     for (const auto& [name, content] : c.after) expected[name] = content;
     int renames = 0;
     afterRename = [&] {
-      if (++renames != 2) return;
-      for (const auto& [name, content] : c.atSecondRename) folder.write(name, content);
+      if (++renames != c.rename) return;
+      for (const auto& [name, content] : c.atRename) {
+        std::string actual = name;
+        for (const auto& [present, unused] : folder.contents()) {
+          if (withoutTemporaryNumber(present) == name.substr(0, name.find('/'))) {
+            actual = present + name.substr(std::min(name.find('/'), name.size()));
+          }
+        }
+        folder.write(actual, content);
+      }
     };
     afterOutputRenamed = [] { afterRename(); };
     // The NaN's warning comes while the records are read.
+    std::vector<std::string> warnings;
     std::FILE* console = std::fopen("/dev/null", "w");
-    Status status = runDoodadJob(all, folder.path(), console, [&](const std::string&) {
-      for (const auto& [name, content] : c.midway) folder.write(name, content);
+    Status status = runDoodadJob(all, folder.path(), console, [&](const std::string& warning) {
+      if (warnings.empty()) {
+        for (const auto& [name, content] : c.midway) folder.write(name, content);
+      }
+      warnings.push_back(withoutTemporaryNumber(warning));
     });
     std::fclose(console);
     afterOutputRenamed = nullptr;
-    EXPECT_EQ(status.error, c.error);
-    EXPECT_EQ(folder.contents(), expected);
+    EXPECT_EQ(withoutTemporaryNumber(status.error), c.error);
+    Files after;
+    for (const auto& [name, content] : folder.contents())
+      after[withoutTemporaryNumber(name)] = content;
+    EXPECT_EQ(after, expected);
     EXPECT_EQ(elsewhere.read("target"), "elsewhere");
+    if (status.ok()) {
+      EXPECT_EQ(std::vector(warnings.begin() + 1, warnings.end()), c.warnings);
+    }
   }
 }
 

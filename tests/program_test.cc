@@ -13,10 +13,12 @@
 
 #include <cmath>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "base/folder_lock.h"
 #include "base/output_file.h"
 #include "base/signals.h"
 #include "map_writer.h"
@@ -261,6 +263,58 @@ TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
   }
 }
 
+// A run waits while another one writes in its folder, says so, and then
+// runs as usual: mapjass and mapjass-split alike.
+TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
+  struct Case {
+    Command command;
+    std::string answers;
+    Files inputs;
+    std::string output;
+  };
+  const Case cases[] = {
+      {{}, "1 0 0 0 0 0\n", {{"war3map.doo", kDoodads}}, "war3map.doo.j"},
+      {{}, "0 1 0\n", {{"war3map.w3e", kTerrain}}, "war3map.w3e.j"},
+      {{MAPJASS_SPLIT_BINARY, {"in.j"}}, "T\n", {{"in.j", "call A()\n"}}, "in.split.j"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    TempFolder folder;
+    for (const auto& [name, content] : c.inputs) folder.write(name, content);
+    auto other = std::make_unique<FolderLock>();
+    other->lock(folder.file("other"), "other", [](const std::string&) { ADD_FAILURE(); });
+    writeFile(folder.path() + ".in", c.answers);
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    pid_t child = startProgram(
+        folder,
+        [&] {
+          dup2(open((folder.path() + ".in").c_str(), O_RDONLY), 0);
+          dup2(open("/dev/null", O_WRONLY), 1);
+          dup2(err[1], 2);
+        },
+        c.command);
+    close(err[1]);
+    std::string said;
+    char buffer[256];
+    pollfd ready{err[0], POLLIN, 0};
+    ssize_t got = 1;
+    while (got > 0 && !said.ends_with("\n") && poll(&ready, 1, 10'000) > 0) {
+      if ((got = read(err[0], buffer, sizeof buffer)) > 0) said.append(buffer, got);
+    }
+    EXPECT_EQ(said, "warning: " + c.output +
+                        ": another run is writing files in this folder; waiting until it has "
+                        "finished\n");
+    EXPECT_EQ(folder.contents(), c.inputs);  // not even a temporary file
+    other.reset();
+    int status = finish(child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(folder.contents().count(c.output), 1u);
+    close(err[0]);
+    std::remove((folder.path() + ".in").c_str());
+  }
+}
+
 // Closed standard streams at start are opened on the null device: the
 // warning about the NaN must not end up in a file the program writes.
 TEST(Program, ClosedStandardStreamsTakeNoFile) {
@@ -365,6 +419,49 @@ TEST(Program, WaitsForAKeyOnATerminal) {
       EXPECT_TRUE(got >= 2 && std::string(buffer, got).ends_with("\r\n"));
     }
     for (int fd : {master, terminal, report[0], report[1], resume[0], resume[1]}) close(fd);
+  }
+}
+
+// A terminal that goes away during the wait for a key is no key press: the
+// run ends there, as the hang-up ends it, and the next job does not run.
+// Where hang-ups are ignored (nohup), it goes on as after a key press. The
+// terminal is not the program's controlling one, so that no hang-up signal
+// comes first.
+TEST(Program, AClosedTerminalEndsTheWait) {
+  for (bool ignored : {false, true}) {
+    SCOPED_TRACE(ignored ? "hang-ups ignored" : "hang-ups end the run");
+    TempFolder folder;
+    folder.write("war3map.doo", kDoodads);
+    folder.write("war3map.w3e", kTerrain);
+    int master, terminal;
+    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
+    pid_t child = startProgram(folder, [&] {
+      setsid();
+      dup2(terminal, 0);
+      dup2(terminal, 1);
+      dup2(open("/dev/null", O_WRONLY), 2);
+      close(master);
+      if (ignored) std::signal(SIGHUP, SIG_IGN);
+    });
+    std::string seen;
+    char buffer[4096];
+    pollfd ready{master, POLLIN, 0};
+    ssize_t got = write(master, "1 0 0 0 0 1 0\n", 14);
+    while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
+           poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
+      seen.append(buffer, static_cast<size_t>(got));
+    }
+    awaitMode(terminal, true);
+    close(terminal);
+    close(master);
+    int status = finish(child);
+    if (ignored) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP);
+    }
+    EXPECT_EQ(folder.contents().count("war3map.w3e.j"), ignored ? 1u : 0u);
+    EXPECT_EQ(folder.contents().count("war3map.doo.j"), 1u);
   }
 }
 

@@ -16,6 +16,7 @@
 namespace mapjass {
 namespace {
 
+using namespace std::string_literals;
 using namespace testing;
 
 const std::string kTerrainLine = "call SetTerrainType(-1536.00, -2048.00, 'Ldrt', -1, 1, 1)\n";
@@ -87,6 +88,18 @@ TEST(Split, SpreadsCallLinesOverFunctionsThatEachFitOneThread) {
        splitText(kHelpers, {kCdLine + kSlLine + "call RF()\n"})},
       {"CR LF", "function A takes nothing returns nothing\r\nendfunction\r\n\r\n  call B()\r\n",
        splitText("function A takes nothing returns nothing\nendfunction\n", {"  call B()\n"})},
+      {"CR alone, after a byte-order mark",
+       "\xEF\xBB\xBF"
+       "function A takes nothing returns nothing\rendfunction\r\r\n\rcall B()\r",
+       splitText("function A takes nothing returns nothing\nendfunction\n", {"call B()\n"})},
+      {"names like the parts, but not theirs",
+       "function T_0 takes\nendfunction\nfunction T_1x takes\nendfunction\nfunction T_ takes\n"
+       "endfunction\nfunction TT takes\nendfunction\ncall B()\n",
+       splitText("function T_0 takes\nendfunction\nfunction T_1x takes\nendfunction\nfunction T_ "
+                 "takes\nendfunction\nfunction TT takes\nendfunction\n",
+                 {"call B()\n"})},
+      {"a line of 1 MiB before its CR LF", "call A" + std::string((1 << 20) - 6, 'x') + "\r\n",
+       splitText("", {"call A" + std::string((1 << 20) - 6, 'x') + "\n"})},
       {"blanks before a call", "\tcall CD()\n call SL(1)\n",
        splitText("", {"\tcall CD()\n call SL(1)\n"})},
   };
@@ -173,6 +186,28 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
        {"in.j"},
        "T",
        "in.j: line 1 is longer than 1 MiB: not a script line\n"},
+      {{{"in.j", kCdLine + "call (1)\n"}},
+       {"in.j"},
+       "T",
+       "in.j: line 2 has no function name after call: call (1)\n"},
+      {{{"in.j", "call A(\"\0\")\n"s}}, {"in.j"}, "T", "in.j: line 1 holds a zero byte (NUL)\n"},
+      {{{"in.j",
+         kHelpers + "function T_12 takes nothing returns nothing\nendfunction\n" + kCdLine}},
+       {"in.j"},
+       "T",
+       "in.j: line 7 defines the function T_12 already; choose a function name that the script "
+       "does not use\n"},
+      {{{"in.j", "function  T takes nothing returns nothing\nendfunction\n" + kCdLine}},
+       {"in.j"},
+       "T",
+       "in.j: line 1 defines the function T already; choose a function name that the script does "
+       "not use\n"},
+      {{},
+       {""},
+       "",
+       "mapjass-split: the script's name is empty; give the path of a script, such "
+       "as war3map.w3e.j\n",
+       ""},
       {{}, {"in.j"}, "", "in.j: cannot open: No such file or directory\n", ""},
       {{{"in.j", "<folder>"}}, {"in.j"}, "T", "in.j: is a folder, not a file\n"},
       {{{"in.j", kCdLine}, {"in.split.j", "<read-only>"}},

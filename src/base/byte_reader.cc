@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #include "base/platform.h"
 
@@ -13,6 +12,15 @@ namespace mapjass {
 
 namespace {
 constexpr size_t kFileBufferSize = 64 * 1024;
+}
+
+ByteReader::~ByteReader() {
+  close();
+}
+
+void ByteReader::close() {
+  if (fd_ >= 0) closeFile(fd_);
+  fd_ = -1;
 }
 
 Status ByteReader::openFile(const std::string& folder, const std::string& name,
@@ -23,55 +31,70 @@ Status ByteReader::openFile(const std::string& folder, const std::string& name,
   FileKind kind = fileStateAt(path, true).kind;
   if (kind == FileKind::kFolder) return Status::failure(name + ": is a folder, not a file");
   if (kind == FileKind::kOther) return Status::failure(name + ": is not a plain file");
-  std::FILE* file = openForReading(path);
-  if (file == nullptr) {
-    return Status::failure(name + ": cannot open: " + std::strerror(errno));
-  }
-  reader = ByteReader();
+  reader.close();
   reader.name_ = name;
-  reader.file_.reset(file);
+  reader.fd_ = openForReading(path);
+  if (reader.fd_ < 0) return Status::failure(name + ": cannot open: " + std::strerror(errno));
   struct stat info;
-  if (fstat(fileno(file), &info) != 0) {
+  if (fstat(reader.fd_, &info) != 0) {
     return Status::failure(name + ": cannot open: " + std::strerror(errno));
   }
-  if (!S_ISREG(info.st_mode)) {
-    return Status::failure(name + ": is not a plain file");
-  }
+  if (!S_ISREG(info.st_mode)) return Status::failure(name + ": is not a plain file");
   reader.size_ = static_cast<uint64_t>(info.st_size);
   reader.buffer_.resize(kFileBufferSize);
+  return reader.rewind();
+}
+
+Status ByteReader::rewind() {
+  if (seekToStart(fd_) != 0)
+    return Status::failure(name_ + ": cannot read: " + std::strerror(errno));
   // Never null: the first fill() moves what is left, even nothing, from here.
-  reader.window_ = reader.data_ = reader.end_ = reader.buffer_.data();
+  window_ = data_ = end_ = buffer_.data();
+  windowOffset_ = 0;
+  shortfall_ = Shortfall::kNone;
   return Status::success();
 }
 
 std::string ByteReader::endMessage(uint64_t locationStart, const std::string& location,
                                    const std::string& detail) const {
+  uint64_t end = shortfall_ == Shortfall::kNone ? size_ : stoppedAt_;
   std::string where =
-      location + (detail.empty() ? "" : ": " + detail) + " (offset " + std::to_string(size_) + ")";
-  if (readFailed_) return name_ + ": cannot read " + where + ": " + std::strerror(readErrno_);
-  return name_ + ": file ends " + (size_ <= locationStart ? "before " : "inside ") + where;
+      location + (detail.empty() ? "" : ": " + detail) + " (offset " + std::to_string(end) + ")";
+  if (shortfall_ == Shortfall::kReadError) {
+    return name_ + ": cannot read " + where + ": " + std::strerror(readErrno_);
+  }
+  std::string message =
+      name_ + ": file ends " + (end <= locationStart ? "before " : "inside ") + where;
+  if (shortfall_ == Shortfall::kShrank) {
+    message += ": it shrank from " + std::to_string(size_) + " bytes while it was read";
+  }
+  return message;
 }
 
 bool ByteReader::fill(size_t n) {
   size_t available = static_cast<size_t>(end_ - data_);
   if (available >= n) return true;
-  if (readFailed_ || n > remaining()) return false;
+  if (shortfall_ != Shortfall::kNone || n > remaining()) return false;
   // Move what is left to the front, then top the buffer up.
   windowOffset_ = offset();
   std::memmove(buffer_.data(), data_, available);
   window_ = data_ = buffer_.data();
+  end_ = data_ + available;
   while (available < n) {
     size_t want = std::min<uint64_t>(buffer_.size() - available, remaining() - available);
-    size_t got = std::fread(buffer_.data() + available, 1, want, file_.get());
-    available += got;
-    end_ = data_ + available;
-    if (got < want) {
-      // The file shrank under us, or the device failed.
-      readFailed_ = std::ferror(file_.get()) != 0;
+    long got = readFromFile(fd_, buffer_.data() + available, want);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      // The device failed, or the file shrank under us: either way the
+      // bytes its size promised are not there, and no later call may take
+      // what is left for the whole file.
+      shortfall_ = got < 0 ? Shortfall::kReadError : Shortfall::kShrank;
       readErrno_ = errno;
-      size_ = windowOffset_ + available;
-      return available >= n;
+      stoppedAt_ = windowOffset_ + available;
+      return false;
     }
+    available += static_cast<size_t>(got);
+    end_ = data_ + available;
   }
   return true;
 }

@@ -1,14 +1,15 @@
 // Reads a file front to back in fixed-size pieces.
 //
-// The total size is known when reading starts, so a count read from the file
-// can be checked against the bytes that are actually left before anything
-// loops or allocates. A file is read through one fixed buffer; it is never
+// The total size is taken when the file is opened, so a count read from the
+// file can be checked against the bytes that are actually left before
+// anything loops or allocates. That size holds for the whole read: a file
+// that grows meanwhile is read up to it, and one that shrinks, or a read
+// that fails, fails every later request for bytes instead of looking like
+// the end of the file. A file is read through one fixed buffer; it is never
 // held whole in memory.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,16 +19,22 @@ namespace mapjass {
 
 class ByteReader {
  public:
+  ByteReader() = default;
+  ByteReader(const ByteReader&) = delete;
+  ByteReader& operator=(const ByteReader&) = delete;
+  ~ByteReader();
+
   // The largest piece that peek() and take() hand out in one call.
   static constexpr size_t kMaxPiece = 4096;
 
-  // Opens `name` in `folder` for binary reading. Fails with a message
-  // naming the file when it is missing, unreadable, a folder or not a plain
-  // file.
+  // Opens `name` in `folder` for binary reading and takes its size. Fails
+  // with a message naming the file when it is missing, unreadable, a folder
+  // or not a plain file.
   static Status openFile(const std::string& folder, const std::string& name, ByteReader& reader);
 
   // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
-  // when fewer than `n` are left or the file could not be read.
+  // when fewer than `n` are left of the size taken at the start, or the
+  // file could not be read.
   const uint8_t* peek(size_t n) {
     if (static_cast<size_t>(end_ - data_) >= n) return data_;
     return n <= kMaxPiece && fill(n) ? data_ : nullptr;
@@ -46,6 +53,10 @@ class ByteReader {
   // Consumes `n` bytes. False when fewer are left.
   bool skip(uint64_t n);
 
+  // Back to the first byte, with the size taken at the start: a second pass
+  // over the same file sees the same bytes as the first.
+  Status rewind();
+
   uint64_t offset() const { return windowOffset_ + static_cast<uint64_t>(data_ - window_); }
   uint64_t remaining() const { return size_ - offset(); }
 
@@ -53,19 +64,18 @@ class ByteReader {
 
   // Why the location of the file that starts at `locationStart` could not
   // be read, with the offset where the data stops: "war3map.doo: file ends
-  // inside record 3 of 5 (offset 141)", or the system's reason when reading
-  // failed. `detail`, when given, follows the location.
+  // inside record 3 of 5 (offset 141)", the system's reason when reading
+  // failed, or that the file shrank while it was read. `detail`, when given,
+  // follows the location.
   std::string endMessage(uint64_t locationStart, const std::string& location,
                          const std::string& detail = "") const;
 
  private:
   bool fill(size_t n);
+  void close();
 
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
   std::string name_;
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  int fd_ = -1;
   std::vector<uint8_t> buffer_;
   // The bytes in memory run from window_ to end_; the first of them stands
   // at windowOffset_ in the input, and data_ is the next one to hand out.
@@ -75,10 +85,13 @@ class ByteReader {
   const uint8_t* data_ = nullptr;
   const uint8_t* end_ = nullptr;
   uint64_t windowOffset_ = 0;
-  uint64_t size_ = 0;
-  // The system reported an error, as opposed to the data running out.
-  bool readFailed_ = false;
+  uint64_t size_ = 0;  // when the file was opened
+  // Why the file gave fewer bytes than its size, from then on: the system
+  // reported an error, or the data ran out early. stoppedAt_ is where.
+  enum class Shortfall { kNone, kReadError, kShrank };
+  Shortfall shortfall_ = Shortfall::kNone;
   int readErrno_ = 0;
+  uint64_t stoppedAt_ = 0;
 };
 
 }  // namespace mapjass

@@ -190,8 +190,13 @@ Status OutputFile::finish() {
 
 namespace {
 
-// Keeps what stands at the output's name aside, if anything does.
+// Keeps what stands at the output's name aside, if anything does. It is
+// checked again as at the start of the job, a symbolic link's target
+// included: what appeared meanwhile gets no other rule than what was there.
 Status keepAside(const std::string& name, const std::string& path, Earlier& earlier) {
+  if (Status replaceable = checkState(name, fileStateAt(path, true)); !replaceable.ok()) {
+    return replaceable;
+  }
   FileState state = fileStateAt(path, false);
   if (state.kind == FileKind::kNothing) return Status::success();
   if (Status replaceable = checkState(name, state); !replaceable.ok()) return replaceable;
@@ -224,25 +229,40 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   return Status::success();
 }
 
-// Puts the earlier file back at `path`, where the new one stands when
-// `replaced`. False when it stays where it was kept.
-bool putBack(const std::string& path, Earlier& earlier, bool replaced) {
-  bool back = true;
+// The name that the earlier file of output `name` (at `finalPath`) is kept
+// under, as the user sees it.
+std::string keptName(const std::string& name, const std::string& finalPath,
+                     const Earlier& earlier) {
+  return name + earlier.path.substr(finalPath.size());
+}
+
+// Puts the earlier file back at the output's name, where the new one stands
+// when `replaced`. Says, after `failure`, what the file system refused: an
+// earlier file that stays where it was kept, a new one that stays at the
+// name, or a second name of the earlier file that stays beside it.
+void putBack(const std::string& name, const std::string& path, Earlier& earlier, bool replaced,
+             Status& failure) {
+  int error = 0;
   if (earlier.kept == Kept::kNothing) {
-    if (replaced) removeFile(path);
+    if (replaced && (error = removeFile(path)) != 0) {
+      failure.error += "; the new " + name + " could not be removed: " + std::strerror(error);
+    }
   } else if (earlier.kept == Kept::kLinked && !replaced) {
-    removeFile(earlier.path);
-  } else {
-    back = replaceFile(earlier.path, path) == 0;
+    if ((error = removeFile(earlier.path)) != 0) {
+      failure.error += "; " + keptName(name, path, earlier) + ", a second name of the earlier " +
+                       name + ", could not be removed: " + std::strerror(error);
+    }
+  } else if ((error = replaceFile(earlier.path, path)) != 0) {
+    failure.error += "; the earlier " + name + " is kept as " + keptName(name, path, earlier) +
+                     ", as it could not be put back: " + std::strerror(error);
   }
   // Kept for good when it could not be put back: no interrupt may remove it.
   unregisterForRemoval(earlier.slot);
-  return back;
 }
 
 }  // namespace
 
-Status commitOutputs(std::initializer_list<OutputFile*> outputs) {
+Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn) {
   std::vector<OutputFile*> files;
   for (OutputFile* file : outputs) {
     if (file->tempPath_.empty()) continue;
@@ -257,11 +277,7 @@ Status commitOutputs(std::initializer_list<OutputFile*> outputs) {
   // before `renamed` has taken its place.
   auto undo = [&](size_t kept, size_t renamed, Status failure) {
     for (size_t i = 0; i < kept; ++i) {
-      const OutputFile& file = *files[i];
-      if (!putBack(file.finalPath_, earlier[i], i < renamed)) {
-        failure.error += "; the earlier " + file.name_ + " is kept as " + file.name_ +
-                         earlier[i].path.substr(file.finalPath_.size());
-      }
+      putBack(files[i]->name_, files[i]->finalPath_, earlier[i], i < renamed, failure);
     }
     return failure;
   };
@@ -278,10 +294,17 @@ Status commitOutputs(std::initializer_list<OutputFile*> outputs) {
     if (afterOutputRenamed != nullptr) afterOutputRenamed();
   }
   for (size_t i = 0; i < files.size(); ++i) {
-    if (earlier[i].kept != Kept::kNothing) removeFile(earlier[i].path);
+    OutputFile& file = *files[i];
+    if (earlier[i].kept != Kept::kNothing) {
+      if (int error = removeFile(earlier[i].path); error != 0) {
+        warn(file.name_ + ": the earlier file stays beside it as " +
+             keptName(file.name_, file.finalPath_, earlier[i]) + ", as it could not be removed (" +
+             std::strerror(error) + "); delete it");
+      }
+    }
     unregisterForRemoval(earlier[i].slot);
-    files[i]->tempPath_.clear();
-    files[i]->discard();
+    file.tempPath_.clear();
+    file.discard();
   }
   return Status::success();
 }

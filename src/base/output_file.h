@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/status.h"
+#include "base/warning_sink.h"
 
 namespace mapjass {
 
@@ -60,7 +61,7 @@ class OutputFile {
   Status finish();
 
  private:
-  friend Status commitOutputs(std::initializer_list<OutputFile*> outputs);
+  friend Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn);
 
   // Removes the temporary file: what happens to a file that was not
   // committed when it goes out of scope, or is opened again.
@@ -89,10 +90,13 @@ class OutputFile {
 // Puts the outputs of a job in their places, all of them or none; outputs
 // that were not opened (not asked for) are left out. Each is finished first.
 // The earlier file at each name is kept aside until every rename has
-// succeeded, and put back when one fails. Only a file or a symbolic link (the
-// link itself) is kept aside: a folder or anything else at an output's name
-// fails the job and stays as it is. Interrupts wait until all is done.
-Status commitOutputs(std::initializer_list<OutputFile*> outputs);
+// succeeded, and put back when one fails; the failure names every earlier
+// file that the file system would not put back, and where it is. What stands
+// at each name is checked again as checkReplaceable() checks it, and only a
+// file or a symbolic link (the link itself) is kept aside: anything else
+// fails the job and stays as it is. Interrupts wait until all is done. An
+// earlier file that cannot be removed afterwards is named through `warn`.
+Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn);
 
 // Called after each rename of commitOutputs(), when set: a test interrupts
 // a run at that moment. The program never sets it.

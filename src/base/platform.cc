@@ -45,8 +45,6 @@ FileState stateOf(int mode) {
 
 #ifdef _WIN32
 
-namespace {
-
 std::wstring wide(const std::string& text) {
   int size =
       MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -54,6 +52,8 @@ std::wstring wide(const std::string& text) {
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
   return result;
 }
+
+namespace {
 
 std::string utf8(const wchar_t* text) {
   int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
@@ -99,8 +99,8 @@ FileState fileStateAt(const std::string& path, bool) {
   return stateOf(info.st_mode);
 }
 
-std::FILE* openForReading(const std::string& path) {
-  return _wfopen(wide(path).c_str(), L"rb");
+int openForReading(const std::string& path) {
+  return _wopen(wide(path).c_str(), _O_RDONLY | _O_BINARY);
 }
 
 int replaceFile(const std::string& from, const std::string& to) {
@@ -127,6 +127,14 @@ int createNewFile(const std::string& path) {
 // Windows keeps no permission bits beyond read-only, and a read-only file is
 // never replaced.
 void keepPermissionsOf(const std::string&, int) {}
+
+long readFromFile(int fd, void* data, size_t size) {
+  return _read(fd, data, static_cast<unsigned>(size));
+}
+
+int seekToStart(int fd) {
+  return _lseeki64(fd, 0, SEEK_SET) == 0 ? 0 : -1;
+}
 
 long writeToFile(int fd, const char* data, size_t size) {
   return _write(fd, data, static_cast<unsigned>(size));
@@ -175,8 +183,8 @@ FileState fileStateAt(const std::string& path, bool followLinks) {
   return stateOf(info.st_mode);
 }
 
-std::FILE* openForReading(const std::string& path) {
-  return std::fopen(path.c_str(), "rb");
+int openForReading(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 int replaceFile(const std::string& from, const std::string& to) {
@@ -198,6 +206,14 @@ int createNewFile(const std::string& path) {
 void keepPermissionsOf(const std::string& path, int fd) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) fchmod(fd, info.st_mode & 0777);
+}
+
+long readFromFile(int fd, void* data, size_t size) {
+  return static_cast<long>(::read(fd, data, size));
+}
+
+int seekToStart(int fd) {
+  return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : -1;
 }
 
 long writeToFile(int fd, const char* data, size_t size) {
@@ -223,9 +239,13 @@ void waitForKeyPress(std::FILE* in, std::FILE* out) {
   std::fflush(out);
   if (enterRawTerminal(fd)) {
     char key;
-    while (read(fd, &key, 1) < 0 && errno == EINTR) {
+    long got;
+    while ((got = read(fd, &key, 1)) < 0 && errno == EINTR) {
     }
     leaveRawTerminal();
+    // The terminal went away: that is no key press, and the run ends as the
+    // hang-up that follows would end it, before the next job can start.
+    if (got != 1) endAsAfterHangUp();
   }
   std::fputs("\n", out);
   std::fflush(out);

@@ -19,6 +19,11 @@ inline constexpr bool kTextLineEndIsCrLf = true;
 inline constexpr bool kTextLineEndIsCrLf = false;
 #endif
 
+#ifdef _WIN32
+// A UTF-8 path as the wide characters that the system's file calls take.
+std::wstring wide(const std::string& text);
+#endif
+
 // `name` in `folder`; an empty folder is the current one.
 std::string pathIn(const std::string& folder, const std::string& name);
 
@@ -38,8 +43,9 @@ struct FileState {
 };
 FileState fileStateAt(const std::string& path, bool followLinks);
 
-// Opens a file for binary reading; null with errno set when it cannot.
-std::FILE* openForReading(const std::string& path);
+// Opens a file for binary reading. Returns a file descriptor, or -1 with
+// errno set.
+int openForReading(const std::string& path);
 
 // Replaces `to` with `from` in one step. Returns 0, or an errno value.
 int replaceFile(const std::string& from, const std::string& to);
@@ -61,6 +67,8 @@ void keepPermissionsOf(const std::string& path, int fd);
 
 // The plain descriptor calls, which Windows names differently. They return
 // what the system call returns, with errno set on failure.
+long readFromFile(int fd, void* data, size_t size);
+int seekToStart(int fd);
 long writeToFile(int fd, const char* data, size_t size);
 long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size);
 int closeFile(int fd);

@@ -51,6 +51,7 @@ bool enterRawTerminal(int) {
   return false;
 }
 void leaveRawTerminal() {}
+void endAsAfterHangUp() {}
 
 #else
 
@@ -169,6 +170,12 @@ void leaveRawTerminal() {
   tcsetattr(terminalFd, TCSAFLUSH, &savedTerminal);
   terminalIsRaw = 0;
   sigaction(SIGTSTP, &stopBeforeWait, nullptr);
+}
+
+void endAsAfterHangUp() {
+  struct sigaction current;
+  if (sigaction(SIGHUP, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) return;
+  std::raise(SIGHUP);
 }
 
 #endif

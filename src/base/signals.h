@@ -46,4 +46,9 @@ bool enterRawTerminal(int fd);
 // Back to the mode that enterRawTerminal() found.
 void leaveRawTerminal();
 
+// Ends the process as a hang-up (SIGHUP) would: at once, when the terminal
+// is gone. Returns only when hang-ups are ignored (nohup), and then the run
+// goes on.
+void endAsAfterHangUp();
+
 }  // namespace mapjass

@@ -108,7 +108,7 @@ bool readDoodadRecord(ByteReader& in, DoodadRecordFormat format, DoodadRecord& r
   const uint8_t* q = p + kCommonSize + skin;
   record.flags = q[0];
   record.life = q[1];
-  record.itemTablePointer = 0;
+  record.itemTablePointer = kNoItemTable;
   record.itemSetCount = 0;
   if (format.layout == DoodadLayout::V8) {
     record.itemTablePointer = decodeInt32(q + 2);

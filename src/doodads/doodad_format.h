@@ -15,7 +15,8 @@
 //  32  float32 scaleZ
 //  36  char[4] skinId         (V8 files saved by editors of game 1.32 and
 //                              later only; shifts what follows by 4 bytes)
-//  36  uint8   flags          37  uint8   life (percent)
+//  36  uint8   flags (0: the map's script creates it)
+//  37  uint8   life (percent; 255 marks a doodad)
 //  V7: 38  int32 editorId                                   = 42 bytes
 //  V8: 38  int32 itemTablePointer   42  int32 itemSetCount
 //      46  itemSetCount item sets, each an int32 itemCount followed by
@@ -56,6 +57,15 @@ inline constexpr size_t kDoodadEditorIdSize = 4;
 // a percentage.
 inline constexpr uint8_t kDoodadLifeMark = 255;
 
+// The editor writes these flags on a destructable that the map's own script
+// creates (one that triggers refer to, or that drops items). The game does
+// not place such a record from the file.
+inline constexpr uint8_t kScriptCreatedFlags = 0;
+
+// itemTablePointer when a destructable drops no item table: 0 would name the
+// map's first table. A V7 record has none.
+inline constexpr int32_t kNoItemTable = -1;
+
 enum class DoodadLayout { V7, V8 };
 
 struct DoodadFileHeader {
@@ -74,7 +84,7 @@ struct DoodadRecord {
   float scaleX, scaleY, scaleZ;
   uint8_t flags;
   uint8_t life;
-  int32_t itemTablePointer;  // 0 for V7
+  int32_t itemTablePointer;  // kNoItemTable for V7
   int32_t itemSetCount;      // 0 for V7
   int32_t editorId;
 };

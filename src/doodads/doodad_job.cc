@@ -6,9 +6,11 @@
 #include <string>
 
 #include "base/byte_reader.h"
+#include "base/folder_lock.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
+#include "base/platform.h"
 #include "doodads/doodad_files.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
@@ -62,24 +64,39 @@ void writeRecordLines(OutputFile& script, const DoodadRecord& record, int32_t in
   }
 }
 
+// What the records that the script leaves out or cannot place are.
+struct LeftOut {
+  int32_t doodads = 0;        // life 255: no script can create them
+  int32_t scriptCreated = 0;  // flags 0: the map's own script creates them
+};
+
 // What the script leaves out, after every other warning of the job: a
-// function name that JASS refuses, and the doodads.
+// function name that JASS refuses, the doodads, and the destructables that
+// the map's own script creates.
 void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunctions& functions,
-                                    int32_t doodads, int32_t records, const WarningSink& warn) {
+                                    LeftOut leftOut, int32_t records, const WarningSink& warn) {
   if (functions.wrapped && !isValidFunctionName(functions.name)) {
     warn(std::string(kDoodadScriptFile) + ": the function name \"" + functions.name +
          "\" is not valid in JASS, so the script will not compile until the function is renamed (" +
          kFunctionNameRule + ")");
   }
-  if (doodads > 0) {
-    warn(std::string(kDoodadFile) + ": " + std::to_string(doodads) + " of " +
-         std::to_string(records) +
-         " records are doodads (life 255), which the game cannot create from a script, so their "
-         "CD lines place nothing; to keep them, " +
+  std::string ofRecords = " of " + std::to_string(records) + " records are ";
+  if (leftOut.doodads > 0) {
+    warn(std::string(kDoodadFile) + ": " + std::to_string(leftOut.doodads) + ofRecords +
+         "doodads (life 255), which the game cannot create from a script, so their CD lines "
+         "place nothing; to keep them, " +
          (options.createEmptyDoodadFile
               ? "take war3mapKEEP.doo as the map's war3map.doo"
               : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take that "
                 "as the map's war3map.doo"));
+  }
+  if (leftOut.scriptCreated > 0) {
+    warn(std::string(kDoodadFile) + ": " + std::to_string(leftOut.scriptCreated) + ofRecords +
+         "destructables that the map's own script creates (flags 0: triggers refer to them, or "
+         "they drop items), so the doodad script leaves them out; they stay in war3mapKEEP.doo" +
+         (options.createEmptyDoodadFile
+              ? ""
+              : ", which answer 1 to \"Create empty war3map.doo?\" writes"));
   }
 }
 
@@ -87,14 +104,18 @@ void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunct
 
 Status runDoodadJob(const RunOptions& options, const std::string& folder, std::FILE* console,
                     const WarningSink& warn) {
+  // One reader for the whole job: the backup and the records see the same
+  // file with the same size, even if another program changes it meanwhile.
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
   if (Status names = checkOutputNames(options, folder); !names.ok()) return names;
+  FolderLock lock;
+  lock.lock(pathIn(folder, kDoodadScriptFile), kDoodadScriptFile, warn);
   // Every output is made in full before any takes its place, so that a job
   // that fails changes no file at all.
   OutputFile backup, script, empty, kept, converted;
   if (options.backupDoodadFile) {
-    if (Status copied = copyDoodadBackup(folder, backup); !copied.ok()) return copied;
+    if (Status copied = copyDoodadBackup(in, folder, backup); !copied.ok()) return copied;
   }
   if (Status created = script.open(folder, kDoodadScriptFile, FileMode::kText); !created.ok()) {
     return created;
@@ -123,45 +144,56 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
   DoodadRecord record;
   std::string raw;  // the record as it stands in the file, for war3mapKEEP.doo
-  int64_t slLines = 0;
-  int32_t doodads = 0;
+  int64_t cdLines = 0, slLines = 0;
+  LeftOut leftOut;
   for (int32_t i = 0; i < header.doodadCount; ++i) {
     uint64_t start = in.offset();
     if (!readDoodadRecord(in, format, record, options.createEmptyDoodadFile ? &raw : nullptr)) {
       return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)));
     }
     if (options.convertDoodadVersion) writeConvertedDoodadRecord(converted, record, format.layout);
-    if (record.life == kDoodadLifeMark) {
-      ++doodads;
-      if (options.createEmptyDoodadFile) writeKeptDoodadRecord(kept, raw);
+    bool doodad = record.life == kDoodadLifeMark;
+    // The game leaves a record with flags 0 to the map's own script, which
+    // creates it: a line here would create it a second time.
+    bool scriptCreated = record.flags == kScriptCreatedFlags;
+    leftOut.doodads += doodad ? 1 : 0;
+    leftOut.scriptCreated += scriptCreated && !doodad ? 1 : 0;
+    if ((doodad || scriptCreated) && options.createEmptyDoodadFile) {
+      writeKeptDoodadRecord(kept, raw);
     }
     if (functions.opensPart(i)) script.write(functions.partHead(i));
-    writeRecordLines(script, record, i, header.doodadCount, warn);
-    slLines += record.life < 100 ? 1 : 0;
+    if (!scriptCreated) {
+      writeRecordLines(script, record, i, header.doodadCount, warn);
+      ++cdLines;
+      slLines += record.life < 100 ? 1 : 0;
+    }
     if (functions.closesPart(i, header.doodadCount)) script.write(kFunctionEnd);
   }
   script.write(functions.tail());
   if (Status finished = script.finish(); !finished.ok()) return finished;
   if (options.createEmptyDoodadFile) {
-    if (Status finished = finishKeptDoodadFile(kept, in, doodads); !finished.ok()) return finished;
+    if (Status finished = finishKeptDoodadFile(kept, in, leftOut.doodads + leftOut.scriptCreated);
+        !finished.ok()) {
+      return finished;
+    }
   }
   if (options.convertDoodadVersion) {
     if (Status closed = closeConvertedDoodadFile(converted); !closed.ok()) return closed;
   }
-  if (Status placed = commitOutputs({&backup, &empty, &kept, &script, &converted}); !placed.ok()) {
+  if (Status placed = commitOutputs({&backup, &empty, &kept, &script, &converted}, warn);
+      !placed.ok()) {
     return placed;
   }
 
   // A list that is not wrapped is not split here: the user pastes it into a
   // function of their own, which the game would stop before its end, or
   // splits it with the companion program.
-  int64_t operations =
-      int64_t{std::max(header.doodadCount, 0)} * kCdLineOperations + slLines * kSlLineOperations;
+  int64_t operations = cdLines * kCdLineOperations + slLines * kSlLineOperations;
   if (!options.wrapInFunction && operations > kThreadOperationBudget) {
     warn(std::string(kDoodadScriptFile) + ": " + overThreadBudget(operations, "doodad") +
          "; answer 1 to the function question and the tool splits the list across threads");
   }
-  warnAboutWhatTheScriptCannotDo(options, functions, doodads, header.doodadCount, warn);
+  warnAboutWhatTheScriptCannotDo(options, functions, leftOut, header.doodadCount, warn);
   return Status::success();
 }
 

@@ -10,8 +10,9 @@ namespace mapjass {
 
 namespace {
 
-// Copies everything from `in`'s position to its end into `file`. False when
-// the input shrank or could not be read meanwhile.
+// Copies everything from `in`'s position to the end it had when it was
+// opened into `file`. False when the input shrank or could not be read
+// meanwhile.
 bool copyToEnd(ByteReader& in, OutputFile& file) {
   while (in.remaining() > 0) {
     size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
@@ -33,9 +34,7 @@ Status startWithHeader(const std::string& folder, const char* name, const Doodad
 
 }  // namespace
 
-Status copyDoodadBackup(const std::string& folder, OutputFile& backup) {
-  ByteReader in;
-  if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
+Status copyDoodadBackup(ByteReader& in, const std::string& folder, OutputFile& backup) {
   if (Status created = backup.open(folder, kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
     return created;
   }
@@ -44,6 +43,7 @@ Status copyDoodadBackup(const std::string& folder, OutputFile& backup) {
     return Status::failure(in.endMessage(0, "the bytes to back up") +
                            "; war3map.old was left as it was");
   }
+  if (Status back = in.rewind(); !back.ok()) return back;
   return backup.finish();
 }
 

@@ -15,19 +15,23 @@ namespace mapjass {
 
 // Each works on the fixed names in `folder`.
 
-// Copies "war3map.doo" byte for byte into "war3map.old".
-Status copyDoodadBackup(const std::string& folder, OutputFile& file);
+// Copies "war3map.doo", which `in` has just opened, byte for byte into
+// "war3map.old", and rewinds `in`: the job reads the same file, with the same
+// size, as the backup holds.
+Status copyDoodadBackup(ByteReader& in, const std::string& folder, OutputFile& file);
 
 // Writes "war3mapNULL.doo": the header as read, with a doodadCount of 0.
 Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
                             OutputFile& file);
 
-// Starts "war3mapKEEP.doo": the records that a script cannot create, with
-// the header as read. finishKeptDoodadFile() sets its count.
+// Starts "war3mapKEEP.doo": the records that stay in the map's own file,
+// with the header as read: the doodads, which no script can create, and the
+// destructables that the map's own script creates. finishKeptDoodadFile()
+// sets its count.
 Status openKeptDoodadFile(const std::string& folder, const DoodadFileHeader& header,
                           OutputFile& file);
 
-// Writes a record with life kDoodadLifeMark as it stands in the input.
+// Writes such a record as it stands in the input.
 void writeKeptDoodadRecord(OutputFile& file, const std::string& raw);
 
 // Copies what follows the last record read, everything from `in`'s position

@@ -6,9 +6,11 @@
 #include <optional>
 
 #include "base/byte_reader.h"
+#include "base/folder_lock.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
+#include "base/platform.h"
 
 namespace mapjass {
 
@@ -38,8 +40,13 @@ bool isCallLine(std::string_view line) {
   return withoutLeadingBlanks(line).starts_with("call ");
 }
 
-std::string_view calledFunction(std::string_view line) {
-  line = withoutLeadingBlanks(withoutLeadingBlanks(line).substr(5));
+// The name after the first word of `line` ("call NAME(...)", "function
+// NAME takes ..."), or "" when no name follows it.
+std::string_view nameAfterFirstWord(std::string_view line) {
+  line = withoutLeadingBlanks(line);
+  size_t word = 0;
+  while (word < line.size() && !isBlank(line[word])) ++word;
+  line = withoutLeadingBlanks(line.substr(word));
   size_t end = 0;
   while (end < line.size() &&
          (std::isalnum(static_cast<unsigned char>(line[end])) || line[end] == '_')) {
@@ -48,41 +55,54 @@ std::string_view calledFunction(std::string_view line) {
   return line.substr(0, end);
 }
 
-// Hands out the lines of a file, without their line ends: LF, or CR LF. The
-// last line may have none.
+// Whether `defined` is `name` or one of the functions NAME_1, NAME_2, ...
+// that the split writes.
+bool clashesWith(std::string_view defined, std::string_view name) {
+  if (defined == name) return true;
+  if (!defined.starts_with(name) || defined.size() < name.size() + 2) return false;
+  std::string_view part = defined.substr(name.size());
+  return part[0] == '_' && part[1] >= '1' && part[1] <= '9' &&
+         std::all_of(part.begin() + 2, part.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Hands out the lines of a file, without their line ends: LF, CR LF or CR
+// alone, as editors on any system write them. A UTF-8 byte-order mark at the
+// start is not part of the first line. The last line may have no line end.
 class LineReader {
  public:
-  explicit LineReader(ByteReader& in) : in_(in) {}
+  explicit LineReader(ByteReader& in) : in_(in) {
+    const uint8_t* start = in_.peek(kByteOrderMark.size());
+    if (start != nullptr && std::memcmp(start, kByteOrderMark.data(), kByteOrderMark.size()) == 0) {
+      in_.take(kByteOrderMark.size());
+    }
+  }
 
   // False at the end of the file, and when it could not be read or a line
   // is too long (then failure() says why).
   bool next(std::string& line) {
     line.clear();
+    // The LF of a CR LF that ended the line before.
+    if (afterCr_ && available() && piece_[at_] == '\n') ++at_;
+    afterCr_ = false;
     lineStart_ = in_.offset() - (size_ - at_);
-    bool any = false;  // a byte of the line was read
+    if (!available()) return false;
     for (;;) {
-      if (at_ == size_) {
-        if (in_.remaining() == 0) {
-          if (!any) return false;
-          break;
-        }
-        size_ = static_cast<size_t>(std::min<uint64_t>(in_.remaining(), ByteReader::kMaxPiece));
-        at_ = 0;
-        piece_ = in_.take(size_);
-        if (piece_ == nullptr) return fail(in_.endMessage(lineStart_, lineName()));
-      }
-      any = true;
       const char* start = reinterpret_cast<const char*>(piece_) + at_;
-      const char* end = static_cast<const char*>(std::memchr(start, '\n', size_ - at_));
-      line.append(start, end != nullptr ? end : start + (size_ - at_));
-      at_ = end != nullptr ? static_cast<size_t>(end + 1 - reinterpret_cast<const char*>(piece_))
-                           : size_;
+      const char* stop = reinterpret_cast<const char*>(piece_) + size_;
+      const char* end = std::find_if(start, stop, [](char c) { return c == '\n' || c == '\r'; });
+      line.append(start, end);
       if (line.size() > kMaxLineSize) {
         return fail(in_.name() + ": " + lineName() + " is longer than 1 MiB: not a script line");
       }
-      if (end != nullptr) {
-        if (line.ends_with('\r')) line.pop_back();
+      if (end != stop) {
+        afterCr_ = *end == '\r';
+        at_ = static_cast<size_t>(end + 1 - reinterpret_cast<const char*>(piece_));
         break;
+      }
+      at_ = size_;
+      if (!available()) {
+        if (!failure_.empty()) return false;
+        break;  // the last line, without a line end
       }
     }
     ++number_;
@@ -94,6 +114,21 @@ class LineReader {
   const std::string& failure() const { return failure_; }
 
  private:
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+  // Whether a byte is at hand: false at the end of the file, and when the
+  // next piece could not be read (then failure() says why).
+  bool available() {
+    if (at_ < size_) return true;
+    if (in_.remaining() == 0 || !failure_.empty()) return false;
+    size_ = static_cast<size_t>(std::min<uint64_t>(in_.remaining(), ByteReader::kMaxPiece));
+    at_ = 0;
+    piece_ = in_.take(size_);
+    if (piece_ != nullptr) return true;
+    size_ = 0;
+    return fail(in_.endMessage(lineStart_, lineName()));
+  }
+
   bool fail(std::string message) {
     failure_ = std::move(message);
     return false;
@@ -102,6 +137,7 @@ class LineReader {
   ByteReader& in_;
   const uint8_t* piece_ = nullptr;
   size_t size_ = 0, at_ = 0;
+  bool afterCr_ = false;  // the line before ended with CR
   uint64_t lineStart_ = 0;
   int64_t number_ = 0;  // of the lines handed out
   std::string failure_;
@@ -169,9 +205,12 @@ std::string splitScriptName(const std::string& input) {
 }
 
 Status splitScript(ByteReader& in, const std::string& folder, const std::string& output,
-                   const std::string& functionName, SplitSummary& summary) {
+                   const std::string& functionName, SplitSummary& summary,
+                   const WarningSink& warn) {
   summary = {};
   const std::string& input = in.name();
+  FolderLock lock;
+  lock.lock(pathIn(folder, output), output, warn);
   OutputFile out;
   if (Status created = out.open(folder, output, FileMode::kText); !created.ok()) return created;
   GroupWriter groups(out, functionName);
@@ -183,6 +222,9 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
     return Status::failure(input + ": line " + std::to_string(lines.number()) + " " + why);
   };
   while (lines.next(line)) {
+    // A script is text: a zero byte would end the line where pjass or the
+    // editor reads it.
+    if (line.find('\0') != std::string::npos) return refuse("holds a zero byte (NUL)");
     if (blockStart != 0) {
       out.write(line);
       out.write("\n");
@@ -198,27 +240,34 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
             "starts a function after the first call line; the functions must come "
             "first, as mapjass writes them");
       }
+      std::string_view defined = nameAfterFirstWord(line);
+      if (clashesWith(defined, functionName)) {
+        return refuse("defines the function " + std::string(defined) +
+                      " already; choose a function name that the script does not use");
+      }
       blockStart = lines.number();
       out.write(line);
       out.write("\n");
       continue;
     }
     if (!isCallLine(line)) return refuse("is not a call line: " + line.substr(0, 80));
+    std::string_view called = nameAfterFirstWord(line);
+    if (called.empty()) return refuse("has no function name after call: " + line.substr(0, 80));
+    const bool isCd = called == "CD", isSl = called == "SL";
+    const int64_t operations = callOperations(called);
     ++summary.callLines;
     line += '\n';
-    std::string_view called = calledFunction(line);
     if (pendingCd) {
       // SL sets the life of the destructable that the CD line before it made.
-      bool withSl = called == "SL";
-      groups.add(withSl ? *pendingCd + line : *pendingCd,
-                 kCdLineOperations + (withSl ? kSlLineOperations : 0));
+      groups.add(isSl ? *pendingCd + line : *pendingCd,
+                 kCdLineOperations + (isSl ? kSlLineOperations : 0));
       pendingCd.reset();
-      if (withSl) continue;
+      if (isSl) continue;
     }
-    if (called == "CD") {
+    if (isCd) {
       pendingCd = line;
     } else {
-      groups.add(line, callOperations(called));
+      groups.add(line, operations);
     }
   }
   if (!lines.failure().empty()) return Status::failure(lines.failure());
@@ -235,7 +284,7 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
   }
   groups.finish();
   summary.functions = groups.functions();
-  return commitOutputs({&out});
+  return commitOutputs({&out}, warn);
 }
 
 }  // namespace mapjass

@@ -10,7 +10,7 @@
 //   NAME, which starts them one after another with ExecuteFunc, each in a
 //     thread of its own.
 // Empty lines outside the blocks are dropped. Lines are read without their
-// line end (LF or CR LF) and written with the platform's text line end.
+// line end (LF, CR LF or CR) and written with the platform's text line end.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 
 #include "base/byte_reader.h"
 #include "base/status.h"
+#include "base/warning_sink.h"
 
 namespace mapjass {
 
@@ -29,10 +30,13 @@ struct SplitSummary {
 // Splits the script that `in` reads into `output` in `folder`, with the
 // functions named after `functionName`. The output takes its place only once
 // all of it is written. Fails, and writes nothing, when a line outside the
-// blocks is not a call line, a block comes after the first call line or has
-// no end, or there is no call line at all.
+// blocks is not a call line or calls no function, a line holds a zero byte,
+// a block defines `functionName` or one of its parts already, comes after
+// the first call line or has no end, or there is no call line at all.
+// Waiting for another run in the folder, and an earlier file that could not
+// be removed, are said through `warn`.
 Status splitScript(ByteReader& in, const std::string& folder, const std::string& output,
-                   const std::string& functionName, SplitSummary& summary);
+                   const std::string& functionName, SplitSummary& summary, const WarningSink& warn);
 
 // `input` with a final ".j" replaced by ".split.j", or ".split.j" appended.
 std::string splitScriptName(const std::string& input);

@@ -5,6 +5,7 @@
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "base/status.h"
+#include "base/warning_sink.h"
 #include "dialogue/dialogue.h"
 #include "split/script_split.h"
 
@@ -30,6 +31,11 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
   }
   if (arguments.size() == 1) {
     script = arguments[0];
+    if (script.empty()) {
+      return programFailure(
+          "the script's name is empty; give the path of a script, such as "
+          "war3map.w3e.j");
+    }
     return Status::success();
   }
   std::vector<std::string> found;
@@ -61,7 +67,7 @@ std::string counted(int64_t n, const char* what) {
 }
 
 Status splitChosenScript(const std::vector<std::string>& arguments, const std::string& folder,
-                         Dialogue& dialogue, std::FILE* out) {
+                         Dialogue& dialogue, std::FILE* out, const WarningSink& warn) {
   std::string script;
   if (Status chosen = chooseScript(arguments, folder, dialogue, script); !chosen.ok()) {
     return chosen;
@@ -82,7 +88,8 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
                            kFunctionNameRule + "); nothing written");
   }
   SplitSummary summary;
-  if (Status split = splitScript(in, folder, output, name, summary); !split.ok()) return split;
+  if (Status split = splitScript(in, folder, output, name, summary, warn); !split.ok())
+    return split;
   std::string report = "\n" + output + ": " + counted(summary.callLines, "call line") + " in " +
                        counted(summary.functions, "function") +
                        " of one game thread each. Paste it into the map's custom script section "
@@ -97,7 +104,11 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
 int runSplitProgram(const std::vector<std::string>& arguments, const std::string& folder,
                     std::FILE* in, std::FILE* out, std::FILE* err) {
   Dialogue dialogue{in, out};
-  Status status = splitChosenScript(arguments, folder, dialogue, out);
+  WarningSink warn = [out, err](const std::string& line) {
+    std::fflush(out);
+    std::fprintf(err, "warning: %s\n", line.c_str());
+  };
+  Status status = splitChosenScript(arguments, folder, dialogue, out, warn);
   std::fflush(out);
   if (!status.ok()) {
     std::fprintf(err, "%s\n", status.error.c_str());

@@ -6,8 +6,10 @@
 #include <string_view>
 
 #include "base/byte_reader.h"
+#include "base/folder_lock.h"
 #include "base/game_limits.h"
 #include "base/output_file.h"
+#include "base/platform.h"
 #include "terrain/terrain_format.h"
 #include "terrain/terrain_script.h"
 
@@ -59,6 +61,8 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kTerrainFile, in); !opened.ok()) return opened;
   if (Status name = checkReplaceable(folder, kTerrainScriptFile); !name.ok()) return name;
+  FolderLock lock;
+  lock.lock(pathIn(folder, kTerrainScriptFile), kTerrainScriptFile, warn);
   OutputFile script;
   if (Status created = script.open(folder, kTerrainScriptFile, FileMode::kText); !created.ok()) {
     return created;
@@ -113,7 +117,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
       ++row;
     }
   }
-  if (Status committed = commitOutputs({&script}); !committed.ok()) return committed;
+  if (Status committed = commitOutputs({&script}, warn); !committed.ok()) return committed;
 
   if (missingTilesets > 0) {
     warn(in.name() + ": " + std::to_string(missingTilesets) +

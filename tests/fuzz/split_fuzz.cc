@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ByteReader in;
   Status status = ByteReader::openFile(folder.path(), "in.j", in);
   if (!status.ok()) std::abort();
-  status = splitScript(in, folder.path(), "in.split.j", "Fuzz", summary);
+  status = splitScript(in, folder.path(), "in.split.j", "Fuzz", summary, [](const std::string&) {});
   testing::Files files = folder.contents();
   if (files.size() != (status.ok() ? 2u : 1u)) std::abort();
   if (status.ok() && (summary.callLines == 0 || summary.functions == 0 ||

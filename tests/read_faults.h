@@ -1,0 +1,20 @@
+// Reads of plain files that fail on demand: the test binary puts its own
+// read() in front of the C library's, which the program's file reads go
+// through. Nothing changes until a fault is armed.
+#pragma once
+
+namespace mapjass::testing {
+
+enum class ReadFault {
+  kError,   // the read fails with EIO, as a failing disk does
+  kShrink,  // the file is cut at the read's offset first, as if another
+            // program had shrunk it: the read finds its end
+};
+
+// Arms `fault` for the `n`th read of a plain file from now on (1: the next).
+void armReadFault(ReadFault fault, int n);
+
+// Disarms it; true when the fault has happened.
+bool disarmReadFault();
+
+}  // namespace mapjass::testing
