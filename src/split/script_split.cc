@@ -89,7 +89,11 @@ class LineReader {
     for (;;) {
       const char* start = reinterpret_cast<const char*>(piece_) + at_;
       const char* stop = reinterpret_cast<const char*>(piece_) + size_;
-      const char* end = std::find_if(start, stop, [](char c) { return c == '\n' || c == '\r'; });
+      // Two memchr() calls are several times faster than a loop over the bytes.
+      const char* lf = static_cast<const char*>(std::memchr(start, '\n', stop - start));
+      const char* crBound = lf != nullptr ? lf : stop;
+      const char* cr = static_cast<const char*>(std::memchr(start, '\r', crBound - start));
+      const char* end = cr != nullptr ? cr : crBound;
       line.append(start, end);
       if (line.size() > kMaxLineSize) {
         return fail(in_.name() + ": " + lineName() + " is longer than 1 MiB: not a script line");
