@@ -1,9 +1,10 @@
-#include "dialogue/dialogue.h"
+#include "mapjass/dialogue.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <string>
 
 #include "test_support.h"
@@ -31,9 +32,13 @@ std::string ask(const std::string& input) {
   std::FILE* in = input.empty() ? std::fopen("/dev/null", "r")
                                 : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
   RunOptions options;
+  std::string warnings;
   std::string output = consoleOutput([&](std::FILE* out) {
-    Dialogue dialogue{in, out};
-    options = collectRunOptions(dialogue);
+    warnings = consoleOutput([&](std::FILE* err) {
+      Console console(in, out, err);
+      Dialogue dialogue(console, true);
+      options = collectRunOptions(dialogue);
+    });
   });
   std::string rest;
   for (int c; (c = std::getc(in)) != EOF;) rest.push_back(static_cast<char>(c));
@@ -49,24 +54,55 @@ std::string ask(const std::string& input) {
     asked += std::to_string(number + 1) + " ";
     at += std::strlen(prompts[number]);
   }
-  return describe(options) + " asked " + asked + "left [" + rest + "]";
+  // A warning shows as the answer it quotes, the question it names, and the
+  // name that the function name note gives, if any.
+  const std::regex warning(
+      "warning: the answer \"(.*)\" to \"(.*)\" is neither 1 \\(yes\\) nor 0 \\(no\\), so that "
+      "question and every later one keep \"no\"(; a function name is one word, so the name was "
+      "taken as \"(.*)\")?\n");
+  std::smatch match;
+  std::string warned;
+  if (std::regex_match(warnings, match, warning)) {
+    warned = " warned [" + match[1].str() + "] at [" + match[2].str() + "]" +
+             (match[3].matched ? " name [" + match[4].str() + "]" : "");
+  } else if (!warnings.empty()) {
+    warned = " unexpected warnings: " + warnings;
+  }
+  return describe(options) + " asked " + asked + "left [" + rest + "]" + warned;
 }
 
 TEST(Dialogue, AsksWhatTheAnswersCallFor) {
+  auto at1 = [](const std::string& answer) {
+    return " warned [" + answer + "] at [Convert war3map.doo to JASS?]";
+  };
   const std::pair<std::string, std::string> cases[] = {
       {"0 0", "00000000 [] [] asked 1 7 left []"},
       {"", "00000000 [] [] asked 1 7 left []"},
-      {"y 1", "00000000 [] [] asked 1 7 left [y 1]"},  // a failed answer takes nothing
-      {"2 1", "00000000 [] [] asked 1 7 left [ 1]"},
-      {"-1 1", "00000000 [] [] asked 1 7 left [ 1]"},
-      {"+ 1", "00000000 [] [] asked 1 7 left [ 1]"},
-      {"4294967297 1", "00000000 [] [] asked 1 7 left [ 1]"},  // no wrap-around to 1
+      {"y 1", "00000000 [] [] asked 1 7 left [ 1]" + at1("y")},  // the word is quoted whole
+      {"2 1", "00000000 [] [] asked 1 7 left [ 1]" + at1("2")},
+      {"-1 1", "00000000 [] [] asked 1 7 left [ 1]" + at1("-1")},
+      {"+ 1", "00000000 [] [] asked 1 7 left [ 1]" + at1("+")},
+      {"4294967297 1", "00000000 [] [] asked 1 7 left [ 1]" + at1("4294967297")},  // no wrap
+      {"yes" + std::string(50, 's'),
+       "00000000 [] [] asked 1 7 left []" + at1("yes" + std::string(37, 's') + "...")},
       {"1 0 0 0 0 0x", "10000000 [] [] asked 1 2 3 5 6 7 left [x]"},
-      {"1 x 1 1 1 1", "10000000 [] [] asked 1 2 3 5 6 7 left [x 1 1 1 1]"},
-      {"1abc 1", "10000000 [] [] asked 1 2 3 5 6 7 left [abc 1]"},
+      {"1 x 1 1 1 1",
+       "10000000 [] [] asked 1 2 3 5 6 7 left [ 1 1 1 1] warned [x] at [Convert war3map.doo to "
+       "old version?]"},
+      {"1abc 1",
+       "10000000 [] [] asked 1 2 3 5 6 7 left [ 1] warned [abc] at [Convert war3map.doo to old "
+       "version?]"},
       {"01 +1 -0 00 0 0\n", "11000000 [] [] asked 1 2 3 5 6 7 left [\n]"},
       {"\n 1\t\r\n1\v0\f1\r1\n1 0", "11011100 [] [] asked 1 2 3 5 6 7 8 left []"},
-      {"1 0 1 Init Doodads 1 1 1", "10100000 [Init] [] asked 1 2 3 4 5 6 7 left [Doodads 1 1 1]"},
+      {"1 0 1 Init Doodads 1 1 1",
+       "10100000 [Init] [] asked 1 2 3 4 5 6 7 left [ 1 1 1] warned [Doodads] at [Create empty "
+       "war3map.doo?] name [Init]"},
+      {"1 0 1 Init\n 2",
+       "10100000 [Init] [] asked 1 2 3 4 5 6 7 left [] warned [2] at [Create "
+       "empty war3map.doo?]"},
+      {"1 0 1 Init 1 x",
+       "10110000 [Init] [] asked 1 2 3 4 5 6 7 left [] warned [x] at [Create "
+       "backup war3map.doo?]"},
       {"1 0 1", "10100000 [] [] asked 1 2 3 4 5 6 7 left []"},
       {"0 1 0 1", "00000100 [] [] asked 1 7 8 left [ 1]"},
       {"0 1 1 0", "00000110 [] [] asked 1 7 8 9 left []"},

@@ -1,5 +1,5 @@
 // The built program as a user runs it: answers piped in, files in a folder.
-#include "dialogue/program.h"
+#include "mapjass/program.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include <cmath>
 #include <csignal>
 #include <memory>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -50,18 +51,25 @@ struct Case {
   Files inputs;
   std::string answers;
   long fileSizeLimit;
-  std::string err;  // "": exit status 0
+  std::string err;  // FOLDER stands for the folder; exit status 0 with warnings only
   std::vector<std::string> replaced;
-  std::string out;  // "": not compared
+  std::string out;  // "": not compared; "...": compared up to there
+  std::vector<std::string> arguments;
 };
 
 Case row(const char* name, Files inputs, std::string answers, long fileSizeLimit, std::string err,
-         std::vector<std::string> replaced = {}, std::string out = "") {
-  return {name, inputs, answers, fileSizeLimit, err, replaced, out};
+         std::vector<std::string> replaced = {}, std::string out = "",
+         std::vector<std::string> arguments = {}) {
+  return {name, inputs, answers, fileSizeLimit, err, replaced, out, arguments};
 }
 
-// Whatever the files and answers hold, the run ends with a clear message
-// for each job that failed, and only the files in `replaced` change.
+std::string answerWarning(const std::string& answer, const std::string& question) {
+  return "warning: the answer \"" + answer + "\" to \"" + question +
+         "\" is neither 1 (yes) nor 0 (no), so that question and every later one keep \"no\"";
+}
+
+// Whatever the files, answers and arguments hold, the run ends with a clear
+// message for each job that failed, and only the files in `replaced` change.
 TEST(Program, RunsWhatWasAskedAndLosesNothing) {
   const std::string all = "1 1 1 Init 1 1 1 0\n";  // every doodad file, heights too
   Bytes items = doodadFileBytes({.doodads = {{.itemSets = {ItemSet{{{"ratc", 50}}}}}}});
@@ -104,6 +112,8 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
               "\nTilesets(cliffs): 1\nList: CLdi\n\nCX: -128.000000, CY: -128.000000 \n MX: 0, MY: "
               "2 \n \n \n 7"),
       row("missing inputs", {}, all, 0,
+          "warning: neither war3map.doo nor war3map.w3e is in FOLDER; copy them out of the map "
+          "into this folder, or run mapjass in the folder that holds them\n"
           "war3map.doo: cannot open: No such file or directory\n"
           "war3map.w3e: cannot open: No such file or directory\n"),
       row("huge counts", {{"war3map.doo", items}, {"war3map.w3e", cliffs}}, all, 0,
@@ -128,18 +138,57 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
       row("a full disk for both scripts", big, "1 0 0 0 0 1 0\n", 20'000,
           "war3map.doo.j" + cannotWrite + "war3map.w3e.j" + cannotWrite),
       row("a full disk for the backup", big, "1 0 0 0 1 0\n", 20'000, "war3map.old" + cannotWrite),
+      row("a word as the first answer", both, "y\n", 0,
+          answerWarning("y", "Convert war3map.doo to JASS?") + "\n", {}, std::string(kQ1) + kQ7),
+      row("a function name of two words", both, "1 0 1 Place Doodads 1 1 1\n", 0,
+          answerWarning("Doodads", "Create empty war3map.doo?") +
+              "; a function name is one word, so the name was taken as \"Place\"\n",
+          {"war3map.doo.j"}),
+      row("an argument", both, "0 0", 0,
+          "warning: mapjass takes no arguments; it works on the files in the folder it runs in, "
+          "FOLDER\n",
+          {}, std::string(kQ1) + kQ7, {"/some/map"}),
+      row("--help", {}, "", 0, "", {}, "Usage: mapjass\n\n...", {"--help"}),
+      row("-h", {}, "", 0, "", {}, "Usage: mapjass\n\n...", {"-h"}),
+      row("--version", {}, "", 0, "", {}, "mapjass " MAPJASS_VERSION "\n", {"--version"}),
+      row("version 6", {{"war3map.doo", doodadFileBytes({.version = 6, .subversion = 7})}},
+          "1 0 0 0 0 0\n", 0,
+          "war3map.doo: version 6, an early beta format of the doodad file, is not supported; "
+          "save the map in a later World Editor and extract war3map.doo again\n",
+          {},
+          std::string(kQ1) + kQ2 + kQ3 + kQ5 + kQ6 + kQ7 +
+              "\nFILE: W3doo\nVersion: 6.7\nnumber:0\n\n\n\n\n"),
+      row("a backup of what a kept file holds",
+          {{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}, {.flags = 0}}})}},
+          "1 0 0 0 1 0\n", 0,
+          "warning: war3map.doo: 1 of 2 records are doodads (life 255), which the game cannot "
+          "create from a script, so their CD lines place nothing; to keep them, answer 1 to "
+          "\"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take that as the map's "
+          "war3map.doo\n"
+          "warning: war3map.doo: 1 of 2 records are destructables that the map's own script "
+          "creates (flags 0: triggers refer to them, or they drop items), so the doodad script "
+          "leaves them out; they stay in war3mapKEEP.doo, which answer 1 to \"Create empty "
+          "war3map.doo?\" writes\n"
+          "warning: war3map.old: war3map.doo holds no record that the script creates, as a "
+          "war3mapKEEP.doo taken into the map does; war3map.old now holds that file, not the "
+          "original map's, so keep the original map\n",
+          {"war3map.doo.j", "war3map.old"}),
   };
   for (const Case& r : cases) {
     SCOPED_TRACE(r.name);
     TempFolder folder;
     prepare(folder, r.inputs);
     Files expected = folder.contents();
-    auto [exitStatus, out, err] = runProgram(folder, r.answers, r.fileSizeLimit);
-    EXPECT_EQ(exitStatus, r.err.empty() ? 0 : 1);
-    EXPECT_EQ(err, r.err);
-    if (!r.out.empty()) {
-      EXPECT_EQ(out, r.out);
+    auto [exitStatus, out, err] =
+        runProgram(folder, r.answers, r.fileSizeLimit, {.arguments = r.arguments});
+    std::string expectedErr = std::regex_replace(r.err, std::regex("FOLDER"), folder.path());
+    bool failed = false;  // a line that is not a warning
+    for (size_t at = 0; at < expectedErr.size(); at = expectedErr.find('\n', at) + 1) {
+      failed = failed || expectedErr.compare(at, 9, "warning: ") != 0;
     }
+    EXPECT_EQ(exitStatus, failed ? 1 : 0);
+    EXPECT_EQ(err, expectedErr);
+    EXPECT_TRUE(matchesText(out, r.out)) << out;
     Files actual = folder.contents();
     for (const std::string& name : r.replaced) {
       EXPECT_NE(actual[name], expected[name]) << name;
@@ -253,7 +302,7 @@ TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
         afterOutputRenamed = [] { std::raise(interruptSignal); };
         std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
         std::FILE* out = std::fopen("/dev/null", "w");
-        runMapjass(folder.path(), in, out, out);
+        runMapjass({}, folder.path(), in, out, out);
         _exit(0);
       }
       int status = finish(child);
@@ -422,11 +471,63 @@ TEST(Program, WaitsForAKeyOnATerminal) {
   }
 }
 
+// Starts mapjass in `folder` on a terminal of its own for its standard
+// streams, which is not its controlling terminal, so that no signal comes
+// from it; `master` is the terminal's other side.
+pid_t startOnTerminal(const TempFolder& folder, int& master, int& terminal, bool ignoreHangUps) {
+  if (openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0) return -1;
+  return startProgram(folder, [&] {
+    setsid();
+    for (int fd = 0; fd < 3; ++fd) dup2(terminal, fd);
+    close(master);
+    if (ignoreHangUps) std::signal(SIGHUP, SIG_IGN);
+  });
+}
+
+// What the terminal showed up to `end`, waiting for it ten seconds at most.
+std::string readUntil(int master, const std::string& end) {
+  std::string seen;
+  char buffer[4096];
+  pollfd ready{master, POLLIN, 0};
+  ssize_t got = 1;
+  while (got > 0 && !seen.ends_with(end) && poll(&ready, 1, 10'000) > 0 &&
+         (got = read(master, buffer, sizeof buffer)) > 0) {
+    seen.append(buffer, static_cast<size_t>(got));
+  }
+  return seen;
+}
+
+// On a terminal that shows both standard output and standard error, a
+// warning starts on a line of its own, also after the terrain report, which
+// ends without a line end. A run that a warned answer left without a job
+// still waits for a key, so that its window shows why.
+TEST(Program, WarnsOnALineOfItsOwnOnATerminal) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"0 1 1 1 ldrt\n", " \r\n \r\n 7\r\nwarning: war3map.w3e: no ground tileset is 'ldrt'"},
+      {"y\n", "\r\nwarning: the answer \"y\" to \"Convert war3map.doo to JASS?\""},
+  };
+  for (const auto& [answers, shown] : cases) {
+    SCOPED_TRACE(answers);
+    TempFolder folder;
+    folder.write("war3map.w3e", kTerrain);
+    int master, terminal;
+    pid_t child = startOnTerminal(folder, master, terminal, false);
+    ssize_t got = write(master, answers.data(), answers.size());
+    std::string seen = readUntil(master, "Press any key to continue . . . ");
+    EXPECT_NE(seen.find(shown), std::string::npos) << seen;
+    EXPECT_TRUE(got > 0 && seen.ends_with("Press any key to continue . . . ")) << seen;
+    awaitMode(terminal, true);
+    got = write(master, "x", 1);
+    int status = finish(child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    close(terminal);
+    close(master);
+  }
+}
+
 // A terminal that goes away during the wait for a key is no key press: the
 // run ends there, as the hang-up ends it, and the next job does not run.
-// Where hang-ups are ignored (nohup), it goes on as after a key press. The
-// terminal is not the program's controlling one, so that no hang-up signal
-// comes first.
+// Where hang-ups are ignored (nohup), it goes on as after a key press.
 TEST(Program, AClosedTerminalEndsTheWait) {
   for (bool ignored : {false, true}) {
     SCOPED_TRACE(ignored ? "hang-ups ignored" : "hang-ups end the run");
@@ -434,23 +535,10 @@ TEST(Program, AClosedTerminalEndsTheWait) {
     folder.write("war3map.doo", kDoodads);
     folder.write("war3map.w3e", kTerrain);
     int master, terminal;
-    ASSERT_EQ(openpty(&master, &terminal, nullptr, nullptr, nullptr), 0);
-    pid_t child = startProgram(folder, [&] {
-      setsid();
-      dup2(terminal, 0);
-      dup2(terminal, 1);
-      dup2(open("/dev/null", O_WRONLY), 2);
-      close(master);
-      if (ignored) std::signal(SIGHUP, SIG_IGN);
-    });
-    std::string seen;
-    char buffer[4096];
-    pollfd ready{master, POLLIN, 0};
+    pid_t child = startOnTerminal(folder, master, terminal, ignored);
     ssize_t got = write(master, "1 0 0 0 0 1 0\n", 14);
-    while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
-           poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
-      seen.append(buffer, static_cast<size_t>(got));
-    }
+    EXPECT_TRUE(got > 0 && readUntil(master, "Press any key to continue . . . ")
+                               .ends_with("Press any key to continue . . . "));
     awaitMode(terminal, true);
     close(terminal);
     close(master);

@@ -123,10 +123,9 @@ std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
 
 JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder) {
   JobRun run;
-  run.report = consoleOutput([&](std::FILE* console) {
-    run.status = job(options, folder.path(), console,
-                     [&run](const std::string& line) { run.warnings.push_back(line); });
-  });
+  run.status = job(
+      options, folder.path(), [&run](std::string_view text) { run.report += text; },
+      [&run](const std::string& line) { run.warnings.push_back(line); });
   return run;
 }
 

@@ -33,6 +33,13 @@ inline constexpr char kQ9[] = "\nEnable filter?  1-yes 0-no:";
 inline constexpr char kQ10[] = "\nEnter filter(example:Ldrt):";
 
 std::string readFile(const std::string& path);
+
+// Whether `actual` is `expected`; an `expected` that ends with "..." needs
+// only to begin `actual`, and an empty one is not compared.
+inline bool matchesText(const std::string& actual, const std::string& expected) {
+  if (expected.ends_with("...")) return actual.starts_with(expected.substr(0, expected.size() - 3));
+  return expected.empty() || actual == expected;
+}
 void writeFile(const std::string& path, const std::string& bytes);
 
 // A fresh folder, removed again with everything in it.
@@ -110,7 +117,8 @@ struct JobRun {
   std::string report;
   std::vector<std::string> warnings;
 };
-using Job = Status (*)(const RunOptions&, const std::string&, std::FILE*, const WarningSink&);
+using Job = Status (*)(const RunOptions&, const std::string&, const ReportSink&,
+                       const WarningSink&);
 JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder);
 
 }  // namespace mapjass::testing

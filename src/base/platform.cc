@@ -13,6 +13,7 @@
 // windows.h first: shellapi.h builds on it.
 // clang-format off
 #include <windows.h>
+#include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <shellapi.h>
@@ -157,9 +158,56 @@ int processId() {
   return _getpid();
 }
 
-void waitForKeyPress(std::FILE*, std::FILE* out) {
+bool waitForKeyPress(std::FILE*, std::FILE* out) {
   std::fflush(out);
   std::system("pause");
+  return true;
+}
+
+namespace {
+
+bool isConsole(std::FILE* stream) {
+  DWORD mode;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+}  // namespace
+
+bool isTerminal(std::FILE* stream) {
+  return isConsole(stream);
+}
+
+bool areSameTerminal(std::FILE* a, std::FILE* b) {
+  return isConsole(a) && isConsole(b);
+}
+
+void writeToConsole(std::FILE* stream, std::string_view text) {
+  if (isConsole(stream)) {
+    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                   static_cast<int>(text.size()), nullptr, 0);
+    if (size > 0) {
+      std::wstring characters(static_cast<size_t>(size), L'\0');
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), characters.data(),
+                          size);
+      std::fflush(stream);
+      DWORD written;
+      HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+      if (WriteConsoleW(handle, characters.data(), static_cast<DWORD>(characters.size()), &written,
+                        nullptr) != 0) {
+        return;
+      }
+    }
+  }
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::string currentFolder() {
+  wchar_t* folder = _wgetcwd(nullptr, 0);
+  if (folder == nullptr) return ".";
+  std::string result = utf8(folder);
+  std::free(folder);
+  return result;
 }
 
 #else
@@ -232,9 +280,9 @@ int processId() {
   return static_cast<int>(::getpid());
 }
 
-void waitForKeyPress(std::FILE* in, std::FILE* out) {
+bool waitForKeyPress(std::FILE* in, std::FILE* out) {
   int fd = fileno(in);
-  if (fd < 0 || !isatty(fd)) return;
+  if (fd < 0 || !isatty(fd)) return false;
   std::fputs("Press any key to continue . . . ", out);
   std::fflush(out);
   if (enterRawTerminal(fd)) {
@@ -249,6 +297,30 @@ void waitForKeyPress(std::FILE* in, std::FILE* out) {
   }
   std::fputs("\n", out);
   std::fflush(out);
+  return true;
+}
+
+bool isTerminal(std::FILE* stream) {
+  int fd = fileno(stream);
+  return fd >= 0 && isatty(fd);
+}
+
+bool areSameTerminal(std::FILE* a, std::FILE* b) {
+  struct stat first, second;
+  return isTerminal(a) && isTerminal(b) && fstat(fileno(a), &first) == 0 &&
+         fstat(fileno(b), &second) == 0 && first.st_rdev == second.st_rdev;
+}
+
+void writeToConsole(std::FILE* stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::string currentFolder() {
+  char* folder = getcwd(nullptr, 0);
+  if (folder == nullptr) return ".";
+  std::string result = folder;
+  std::free(folder);
+  return result;
 }
 
 #endif

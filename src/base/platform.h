@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mapjass {
@@ -77,7 +78,21 @@ int processId();
 // Waits for a key press at the end of a job, so that a console window that
 // was opened by a double click stays open. On Windows this is the system's
 // "pause". Elsewhere it waits only when `in` is a terminal, so piped runs
-// never hang.
-void waitForKeyPress(std::FILE* in, std::FILE* out);
+// never hang. True when it waited; the console is then at a line start.
+bool waitForKeyPress(std::FILE* in, std::FILE* out);
+
+// Whether `stream` is a terminal (a console window on Windows).
+bool isTerminal(std::FILE* stream);
+
+// Whether `a` and `b` show on one and the same terminal.
+bool areSameTerminal(std::FILE* a, std::FILE* b);
+
+// Writes `text` to `stream`. A Windows console is given UTF-8 text as the
+// characters it stands for, which the console's code page would garble;
+// everywhere else, and for text that is not UTF-8, the bytes go as they are.
+void writeToConsole(std::FILE* stream, std::string_view text);
+
+// The current folder's full path, for messages that name it.
+std::string currentFolder();
 
 }  // namespace mapjass

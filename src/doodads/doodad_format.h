@@ -62,6 +62,10 @@ inline constexpr uint8_t kDoodadLifeMark = 255;
 // not place such a record from the file.
 inline constexpr uint8_t kScriptCreatedFlags = 0;
 
+// The version of the first beta editor's files, whose 41-byte records no
+// layout here reads.
+inline constexpr int32_t kBetaDoodadVersion = 6;
+
 // itemTablePointer when a destructable drops no item table: 0 would name the
 // map's first table. A V7 record has none.
 inline constexpr int32_t kNoItemTable = -1;

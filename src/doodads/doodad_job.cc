@@ -6,12 +6,12 @@
 #include <string>
 
 #include "base/byte_reader.h"
+#include "base/file_names.h"
 #include "base/folder_lock.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
 #include "base/platform.h"
-#include "doodads/doodad_files.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
 #include "doodads/doodad_side_files.h"
@@ -80,29 +80,30 @@ void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunct
          "\" is not valid in JASS, so the script will not compile until the function is renamed (" +
          kFunctionNameRule + ")");
   }
-  std::string ofRecords = " of " + std::to_string(records) + " records are ";
+  const std::string ofRecords = " of " + std::to_string(records) + " records are ";
+  const std::string kept = kKeptDoodadFile, doo = kDoodadFile;
+  const std::string question = "answer 1 to \"Create empty " + doo + "?\"";
   if (leftOut.doodads > 0) {
-    warn(std::string(kDoodadFile) + ": " + std::to_string(leftOut.doodads) + ofRecords +
+    warn(doo + ": " + std::to_string(leftOut.doodads) + ofRecords +
          "doodads (life 255), which the game cannot create from a script, so their CD lines "
          "place nothing; to keep them, " +
-         (options.createEmptyDoodadFile
-              ? "take war3mapKEEP.doo as the map's war3map.doo"
-              : "answer 1 to \"Create empty war3map.doo?\" to get war3mapKEEP.doo, and take that "
-                "as the map's war3map.doo"));
+         (options.createEmptyDoodadFile ? "take " + kept + " as the map's " + doo
+                                        : question + " to get " + kept +
+                                              ", and take that as the "
+                                              "map's " +
+                                              doo));
   }
   if (leftOut.scriptCreated > 0) {
-    warn(std::string(kDoodadFile) + ": " + std::to_string(leftOut.scriptCreated) + ofRecords +
+    warn(doo + ": " + std::to_string(leftOut.scriptCreated) + ofRecords +
          "destructables that the map's own script creates (flags 0: triggers refer to them, or "
-         "they drop items), so the doodad script leaves them out; they stay in war3mapKEEP.doo" +
-         (options.createEmptyDoodadFile
-              ? ""
-              : ", which answer 1 to \"Create empty war3map.doo?\" writes"));
+         "they drop items), so the doodad script leaves them out; they stay in " +
+         kept + (options.createEmptyDoodadFile ? "" : ", which " + question + " writes"));
   }
 }
 
 }  // namespace
 
-Status runDoodadJob(const RunOptions& options, const std::string& folder, std::FILE* console,
+Status runDoodadJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
                     const WarningSink& warn) {
   // One reader for the whole job: the backup and the records see the same
   // file with the same size, even if another program changes it meanwhile.
@@ -133,9 +134,13 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
       return opened;
     }
   }
-  std::string report = doodadHeaderReport(header);
-  std::fwrite(report.data(), 1, report.size(), console);
-  std::fflush(console);
+  report(doodadHeaderReport(header));
+  if (header.version == kBetaDoodadVersion) {
+    return Status::failure(std::string(kDoodadFile) +
+                           ": version 6, an early beta format of the doodad file, is not "
+                           "supported; save the map in a later World Editor and extract " +
+                           kDoodadFile + " again");
+  }
 
   script.write(kDoodadScriptPreamble);
   DoodadFunctions functions =
@@ -194,6 +199,16 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, std::F
          "; answer 1 to the function question and the tool splits the list across threads");
   }
   warnAboutWhatTheScriptCannotDo(options, functions, leftOut, header.doodadCount, warn);
+  // Such a file is what a kept file looks like once it was taken into the
+  // map: the backup is then no longer the original that the user may think
+  // it is.
+  if (options.backupDoodadFile && header.doodadCount > 0 &&
+      leftOut.doodads + leftOut.scriptCreated == header.doodadCount) {
+    warn(std::string(kDoodadBackupFile) + ": " + kDoodadFile +
+         " holds no record that the script creates, as a " + kKeptDoodadFile +
+         " taken into the map does; " + kDoodadBackupFile +
+         " now holds that file, not the original map's, so keep the original map");
+  }
   return Status::success();
 }
 

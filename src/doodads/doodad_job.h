@@ -2,7 +2,6 @@
 // files that were asked for.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "base/run_options.h"
@@ -12,9 +11,8 @@
 namespace mapjass {
 
 // Works on the fixed names in `folder` (empty: the current folder), and
-// prints the header report on `console`. On failure nothing more of the job
-// is written, and the script and converted copy keep their earlier content.
-Status runDoodadJob(const RunOptions& options, const std::string& folder, std::FILE* console,
+// hands the header report to `report`. On failure no output changes.
+Status runDoodadJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
                     const WarningSink& warn);
 
 }  // namespace mapjass

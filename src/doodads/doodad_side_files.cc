@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/byte_reader.h"
+#include "base/file_names.h"
 #include "base/little_endian.h"
-#include "doodads/doodad_files.h"
 
 namespace mapjass {
 
@@ -40,8 +40,8 @@ Status copyDoodadBackup(ByteReader& in, const std::string& folder, OutputFile& b
   }
   if (!copyToEnd(in, backup)) {
     // The file shrank, or could not be read, while it was copied.
-    return Status::failure(in.endMessage(0, "the bytes to back up") +
-                           "; war3map.old was left as it was");
+    return Status::failure(in.endMessage(0, "the bytes to back up") + "; " + kDoodadBackupFile +
+                           " was left as it was");
   }
   if (Status back = in.rewind(); !back.ok()) return back;
   return backup.finish();

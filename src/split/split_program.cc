@@ -1,12 +1,14 @@
 #include "split/split_program.h"
 
 #include "base/byte_reader.h"
+#include "base/console.h"
+#include "base/file_names.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
 #include "base/platform.h"
+#include "base/program_arguments.h"
+#include "base/question_reader.h"
 #include "base/status.h"
-#include "base/warning_sink.h"
-#include "dialogue/dialogue.h"
 #include "split/script_split.h"
 
 namespace mapjass {
@@ -14,7 +16,26 @@ namespace mapjass {
 namespace {
 
 // What mapjass writes, in the order in which the question is asked.
-constexpr const char* kScripts[] = {"war3map.w3e.j", "war3map.doo.j"};
+constexpr const char* kScripts[] = {kTerrainScriptFile, kDoodadScriptFile};
+const std::string kBothScripts = std::string(kTerrainScriptFile) + " or " + kDoodadScriptFile;
+
+const std::string kUsage =
+    std::string(
+        "Usage: mapjass-split [SCRIPT]\n"
+        "\n"
+        "Spreads the call lines of a script that mapjass wrote over functions that\n"
+        "each fit one game thread, and one function that starts them all. Given\n"
+        "SCRIPT (a script dropped onto the program), it splits that file; without\n"
+        "it, it takes ") +
+    kBothScripts +
+    " from the folder it runs in.\n"
+    "It asks for the function's name and writes the split script beside the\n"
+    "input, with .split.j in place of .j; the input is never changed.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the program's version\n"
+    "\n"
+    "More in README.txt beside the program (README.md in its source).\n";
 
 // A failure that concerns no file, only how the program was started.
 Status programFailure(const std::string& why) {
@@ -25,16 +46,15 @@ Status programFailure(const std::string& why) {
 Status chooseScript(const std::vector<std::string>& arguments, const std::string& folder,
                     Dialogue& dialogue, std::string& script) {
   if (arguments.size() > 1) {
-    return programFailure(
-        "give it one script, or none to take war3map.w3e.j or war3map.doo.j from the folder it "
-        "runs in");
+    return programFailure("give it one script, or none to take " + kBothScripts +
+                          " from the folder it runs in");
   }
   if (arguments.size() == 1) {
     script = arguments[0];
     if (script.empty()) {
-      return programFailure(
-          "the script's name is empty; give the path of a script, such as "
-          "war3map.w3e.j");
+      return programFailure(std::string("the script's name is empty; give the path of a script, "
+                                        "such as ") +
+                            kTerrainScriptFile);
     }
     return Status::success();
   }
@@ -43,9 +63,9 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
     if (fileStateAt(pathIn(folder, name), true).kind != FileKind::kNothing) found.push_back(name);
   }
   if (found.empty()) {
-    return programFailure(
-        "no war3map.w3e.j or war3map.doo.j in this folder; run mapjass here first, or drop a "
-        "script onto mapjass-split");
+    return programFailure("no " + kBothScripts +
+                          " in this folder; run mapjass here first, or drop a script onto "
+                          "mapjass-split");
   }
   if (found.size() == 1) {
     script = found[0];
@@ -67,7 +87,7 @@ std::string counted(int64_t n, const char* what) {
 }
 
 Status splitChosenScript(const std::vector<std::string>& arguments, const std::string& folder,
-                         Dialogue& dialogue, std::FILE* out, const WarningSink& warn) {
+                         Dialogue& dialogue) {
   std::string script;
   if (Status chosen = chooseScript(arguments, folder, dialogue, script); !chosen.ok()) {
     return chosen;
@@ -88,14 +108,17 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
                            kFunctionNameRule + "); nothing written");
   }
   SplitSummary summary;
-  if (Status split = splitScript(in, folder, output, name, summary, warn); !split.ok())
+  Console& console = dialogue.console;
+  if (Status split = splitScript(in, folder, output, name, summary, console.warnings());
+      !split.ok()) {
     return split;
-  std::string report = "\n" + output + ": " + counted(summary.callLines, "call line") + " in " +
-                       counted(summary.functions, "function") +
-                       " of one game thread each. Paste it into the map's custom script section "
-                       "and call " +
-                       name + "() from a map initialization trigger.\n";
-  std::fputs(report.c_str(), out);
+  }
+  console.print("\n" + output + ": " + counted(summary.callLines, "call line") + " in " +
+                counted(summary.functions, "function") +
+                " of one game thread each. Paste it into the map's custom script section "
+                "in place of " +
+                script + ", never both, and call " + name +
+                "() from a map initialization trigger.\n");
   return Status::success();
 }
 
@@ -103,21 +126,20 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
 
 int runSplitProgram(const std::vector<std::string>& arguments, const std::string& folder,
                     std::FILE* in, std::FILE* out, std::FILE* err) {
-  Dialogue dialogue{in, out};
-  WarningSink warn = [out, err](const std::string& line) {
-    std::fflush(out);
-    std::fprintf(err, "warning: %s\n", line.c_str());
-  };
-  Status status = splitChosenScript(arguments, folder, dialogue, out, warn);
-  std::fflush(out);
-  if (!status.ok()) {
-    std::fprintf(err, "%s\n", status.error.c_str());
-    std::fflush(err);
+  Console console(in, out, err);
+  switch (standardRequestOf(arguments)) {
+    case StandardRequest::kHelp:
+      console.print(kUsage);
+      return 0;
+    case StandardRequest::kVersion:
+      console.print(versionText(kSplitProgram));
+      return 0;
+    case StandardRequest::kNone:
+      break;
   }
-  // A console opened by a double click or a drop must stay open until the
-  // message has been read.
-  waitForKeyPress(in, out);
-  return status.ok() ? 0 : 1;
+  // A refused answer fails the program with a message of its own.
+  Dialogue dialogue(console);
+  return endOfRun(console, splitChosenScript(arguments, folder, dialogue));
 }
 
 }  // namespace mapjass

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/byte_reader.h"
+#include "base/file_names.h"
 #include "base/folder_lock.h"
 #include "base/game_limits.h"
 #include "base/output_file.h"
@@ -16,9 +17,6 @@
 namespace mapjass {
 
 namespace {
-
-constexpr char kTerrainFile[] = "war3map.w3e";
-constexpr char kTerrainScriptFile[] = "war3map.w3e.j";
 
 // The texture index has at most 6 bits, so only the first 64 ground ids can
 // ever be named by a point.
@@ -56,7 +54,7 @@ std::string pointLocation(int64_t index, int64_t count, const TerrainGrid& grid)
 
 }  // namespace
 
-Status runTerrainJob(const RunOptions& options, const std::string& folder, std::FILE* console,
+Status runTerrainJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
                      const WarningSink& warn) {
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kTerrainFile, in); !opened.ok()) return opened;
@@ -69,9 +67,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, std::
   }
   TerrainPreamble preamble;
   Status read = readTerrainPreamble(in, preamble);
-  std::string report = terrainReport(preamble);
-  std::fwrite(report.data(), 1, report.size(), console);
-  std::fflush(console);
+  report(terrainReport(preamble));
   if (!read.ok()) return read;
   const TerrainGrid& grid = preamble.grid;
   // A position that is not a number cannot be written as JASS.

@@ -3,7 +3,6 @@
 // texture.
 #pragma once
 
-#include <cstdio>
 #include <string>
 
 #include "base/run_options.h"
@@ -13,9 +12,9 @@
 namespace mapjass {
 
 // Works on the fixed names in `folder` (empty: the current folder), and
-// prints the terrain report on `console`. On failure the script keeps its
-// earlier content.
-Status runTerrainJob(const RunOptions& options, const std::string& folder, std::FILE* console,
+// hands the terrain report to `report`, also the part of it that was read
+// when the job fails. On failure the script keeps its earlier content.
+Status runTerrainJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
                      const WarningSink& warn);
 
 }  // namespace mapjass

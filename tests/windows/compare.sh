@@ -34,7 +34,15 @@ prepare() {
 }
 
 crlf() { perl -pe 's/\n/\r\n/g' "$1"; }
-normalised() { perl -0pe 's/\r\n/\n/g; s/Press any key to continue[ .]*//g' "$1"; }
+# The case's folder, named in full in some messages, reads FOLDER on both
+# sides (wine names it Z:\tmp\...\windows).
+normalised() {
+  local dir
+  dir=$(dirname "$1")
+  L="$dir/linux" W="Z:$(printf '%s' "$dir/windows" | tr / '\\')" perl -0pe '
+    BEGIN { ($l, $w) = ($ENV{L}, $ENV{W}) }
+    s/\r\n/\n/g; s/Press any key to continue[ .]*//g; s/\Q$l\E/FOLDER/g; s/\Q$w\E/FOLDER/g' "$1"
+}
 
 # Runs the Linux program $2 in $1/linux and the Windows one $3 in
 # $1/windows, each with $1/answers as standard input and the arguments
@@ -80,9 +88,11 @@ check_case() {
   fi
 }
 
-# run_case NAME ANSWERS DOO W3E [SETUP], SETUP being run in both folders
+# run_case NAME ANSWERS DOO W3E [SETUP [ARGUMENT...]], SETUP being run in
+# both folders
 run_case() {
   local name=$1 answers=$2 doo=$3 w3e=$4 setup=${5:-}
+  shift 5 2>/dev/null || shift $#
   local dir="$work/$cases"
   cases=$((cases + 1))
   prepare "$dir/linux" "$doo" "$w3e"
@@ -92,7 +102,7 @@ run_case() {
     (cd "$dir/windows" && eval "$setup")
   fi
   printf '%s' "$answers" >"$dir/answers"
-  run_both "$dir" "$linux" "$exe"
+  run_both "$dir" "$linux" "$exe" "$@"
   check_case "$name" "$dir"
 }
 
@@ -120,6 +130,8 @@ mkdir -p "$broken"
 head -c 100 "$samples/tft/war3map.doo" >"$broken/short.doo"
 head -c 80 "$samples/tft/war3map.w3e" >"$broken/short.w3e"
 : >"$broken/empty"
+# A doodad file of the first beta editor's version 6, with one record.
+perl -e 'print pack("a4l<3", "W3do", 6, 7, 1), "\0" x 41' >"$broken/beta.doo"
 cp "$samples/tft/war3map.w3e" "$broken/nan.w3e"
 # centerX of the sample terrain (4 ground and 2 cliff ids) stands at 21+16+8+8.
 printf '\x00\x00\xc0\x7f' | dd of="$broken/nan.w3e" bs=1 seek=53 conv=notrunc status=none
@@ -157,6 +169,13 @@ run_case "a read-only script" "$all" "$samples/tft/war3map.doo" "$samples/tft/wa
   "chmod a-w war3map.doo.j"
 run_case "a read-only kept file" "$all" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" \
   "chmod a-w war3mapKEEP.doo"
+run_case "a function name of two words" "1 0 1 Place Doodads 1 1 1
+" "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e"
+run_case "an argument" "0 0
+" "$samples/tft/war3map.doo" "" ":" some/map
+run_case "--help" "" "" "" ":" --help
+run_case "--version" "" "" "" ":" --version
+run_case "version 6" "$all" "$broken/beta.doo" "$samples/tft/war3map.w3e"
 
 # Scripts for mapjass-split, written by the Linux build.
 scripts="$work/scripts"
@@ -175,6 +194,8 @@ split_case "split: a name JASS refuses" "Place-1
 " "cp '$scripts/war3map.doo.j' ."
 split_case "split: no script" "" ":"
 split_case "split: two arguments" "" "cp '$scripts/long.j' ." long.j long.j
+split_case "split: --help" "" ":" --help
+split_case "split: --version" "" ":" --version
 
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,13 +1,18 @@
-// The fixed names of the doodad job's files, all in the current folder.
+// The fixed names of the files that the programs read and write, each
+// spelled once: a renamed output must reach every program that looks for it,
+// every message that names it, and the tests.
 #pragma once
 
 namespace mapjass {
 
+// Beside the inputs, in the folder a program works in.
 inline constexpr char kDoodadFile[] = "war3map.doo";
 inline constexpr char kDoodadScriptFile[] = "war3map.doo.j";
 inline constexpr char kDoodadBackupFile[] = "war3map.old";
 inline constexpr char kEmptyDoodadFile[] = "war3mapNULL.doo";
 inline constexpr char kConvertedDoodadFile[] = "war3mapCONV.doo";
 inline constexpr char kKeptDoodadFile[] = "war3mapKEEP.doo";
+inline constexpr char kTerrainFile[] = "war3map.w3e";
+inline constexpr char kTerrainScriptFile[] = "war3map.w3e.j";
 
 }  // namespace mapjass

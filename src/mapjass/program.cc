@@ -1,0 +1,83 @@
+#include "mapjass/program.h"
+
+#include "base/console.h"
+#include "base/file_names.h"
+#include "base/platform.h"
+#include "base/program_arguments.h"
+#include "doodads/doodad_job.h"
+#include "mapjass/dialogue.h"
+#include "terrain/terrain_job.h"
+
+namespace mapjass {
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: mapjass\n"
+    "\n"
+    "Turns the placed destructables and the terrain of a Warcraft III map into JASS\n"
+    "script. Take war3map.doo and war3map.w3e out of the map, put them in a folder\n"
+    "and run mapjass there. It asks up to ten questions (1 is yes, 0 is no) and\n"
+    "writes war3map.doo.j and war3map.w3e.j beside them, and on request\n"
+    "war3map.old, war3mapNULL.doo, war3mapKEEP.doo and war3mapCONV.doo. It takes no\n"
+    "arguments: it works in the folder it runs in.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the program's version\n"
+    "\n"
+    "More in README.txt beside the program (README.md in its source).\n";
+
+// The folder in full, for messages: the user may not know where a double
+// click started the program.
+std::string folderName(const std::string& folder) {
+  if (folder.empty()) return currentFolder();
+  return folder;
+}
+
+}  // namespace
+
+int runMapjass(const std::vector<std::string>& arguments, const std::string& folder, std::FILE* in,
+               std::FILE* out, std::FILE* err) {
+  Console console(in, out, err);
+  switch (standardRequestOf(arguments)) {
+    case StandardRequest::kHelp:
+      console.print(kUsage);
+      return 0;
+    case StandardRequest::kVersion:
+      console.print(versionText(kMapjassProgram));
+      return 0;
+    case StandardRequest::kNone:
+      break;
+  }
+  if (!arguments.empty()) {
+    console.warn(std::string(kMapjassProgram) +
+                 " takes no arguments; it works on the files in the folder it runs in, " +
+                 folderName(folder));
+  }
+  if (fileStateAt(pathIn(folder, kDoodadFile), true).kind == FileKind::kNothing &&
+      fileStateAt(pathIn(folder, kTerrainFile), true).kind == FileKind::kNothing) {
+    console.warn(std::string("neither ") + kDoodadFile + " nor " + kTerrainFile + " is in " +
+                 folderName(folder) +
+                 "; copy them out of the map into this folder, or run mapjass in the folder "
+                 "that holds them");
+  }
+  Dialogue dialogue(console, true);
+  const RunOptions options = collectRunOptions(dialogue);
+  int exitStatus = 0;
+  if (options.convertDoodads) {
+    exitStatus |=
+        endOfRun(console, runDoodadJob(options, folder, console.reports(), console.warnings()));
+  }
+  if (options.convertTerrain) {
+    exitStatus |=
+        endOfRun(console, runTerrainJob(options, folder, console.reports(), console.warnings()));
+  }
+  // A run that wrote nothing because of an answer must stay open long
+  // enough to say why, in a window that a double click opened.
+  if (dialogue.warned && !options.convertDoodads && !options.convertTerrain && isTerminal(in)) {
+    console.waitForKey();
+  }
+  return exitStatus;
+}
+
+}  // namespace mapjass
