@@ -51,11 +51,8 @@ TEST(ByteReader, SaysWhatCannotBeRead) {
 // at whichever read it happens: one message names the file and what was
 // being read, and no file is written. Every loop that reads is reached.
 TEST(ByteReader, AFailedReadFailsTheJob) {
-  const RunOptions all{.convertDoodads = true,
-                       .convertDoodadVersion = true,
-                       .createEmptyDoodadFile = true,
-                       .backupDoodadFile = true,
-                       .convertTerrain = true};
+  const DoodadJobOptions all{
+      .convertDoodadVersion = true, .createEmptyDoodadFile = true, .backupDoodadFile = true};
   std::string script;
   for (int i = 0; i < 4000; ++i) script += "call SetTerrainType(0.00, 0.00, 'Ldrt', -1, 1, 1)\r\n";
   struct Case {
@@ -72,7 +69,7 @@ TEST(ByteReader, AFailedReadFailsTheJob) {
       {"war3map.w3e",
        terrainFileBytes(
            {.pointsX = 200, .pointsY = 200, .points = std::vector<TestTilePoint>(40'000)}),
-       [&](const TempFolder& folder) { return runJob(runTerrainJob, all, folder).status; },
+       [&](const TempFolder& folder) { return runJob(runTerrainJob, {}, folder).status; },
        {"the 17-byte header", "tile point"}},
       {"in.j",
        script,

@@ -32,8 +32,7 @@ const std::string kPreamble =
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n\n\n\n\n\n\n\n";
 
-JobRun run(const TempFolder& folder, RunOptions options) {
-  options.convertDoodads = true;
+JobRun run(const TempFolder& folder, const DoodadJobOptions& options) {
   return runJob(runDoodadJob, options, folder);
 }
 
@@ -230,32 +229,41 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
   };
   const std::string nan = "war3map.doo: record 1 of 2: x is not a finite number; 0 written instead";
   struct Case {
-    RunOptions options;
+    bool wrapped;
+    const char* name;
+    bool kept;  // war3mapKEEP.doo written
     std::vector<TestDoodad> doodads;
     std::vector<std::string> warnings;
   };
   const TestDoodad doodad{.life = 255}, destructable{.life = 254};
+  const std::vector<TestDoodad> scripted = {
+      destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}};
   const Case cases[] = {
-      {{.wrapInFunction = true, .functionName = "PlaceDoodads"}, {destructable}, {}},
-      {{.wrapInFunction = true, .functionName = "Init-1"}, {destructable}, {named("Init-1")}},
-      {{.wrapInFunction = true}, {destructable}, {named("")}},  // the name's answer failed
-      {{.functionName = "Init-1"}, {destructable}, {}},         // not wrapped
-      {{.wrapInFunction = true, .functionName = "RF", .createEmptyDoodadFile = true},
+      {true, "PlaceDoodads", false, {destructable}, {}},
+      {true, "Init-1", false, {destructable}, {named("Init-1")}},
+      {true, "", false, {destructable}, {named("")}},  // the name's answer failed
+      {false, "Init-1", false, {destructable}, {}},    // not wrapped
+      {true,
+       "RF",
+       true,
        {destructable, doodad},
        {named("RF"), leftOutWarnings({destructable, doodad}, true)[0]}},
-      {{.wrapInFunction = true, .functionName = "a_"},
+      {true,
+       "a_",
+       false,
        {{.x = NAN}, doodad},
        {nan, named("a_"), leftOutWarnings({{.x = NAN}, doodad}, false)[0]}},
-      {{.createEmptyDoodadFile = true},
-       {destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}},
-       leftOutWarnings(
-           {destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}}, true)},
+      {false, "", true, scripted, leftOutWarnings(scripted, true)},
   };
   for (const Case& c : cases) {
     folder.write("war3map.doo", doodadFileBytes({.doodads = c.doodads}));
-    JobRun job = run(folder, c.options);
+    DoodadJobOptions options;
+    options.wrapInFunction = c.wrapped;
+    options.functionName = c.name;
+    options.createEmptyDoodadFile = c.kept;
+    JobRun job = run(folder, options);
     ASSERT_TRUE(job.status.ok()) << job.status.error;
-    EXPECT_EQ(job.warnings, c.warnings) << c.options.functionName;
+    EXPECT_EQ(job.warnings, c.warnings) << c.name;
   }
 }
 
@@ -327,8 +335,6 @@ TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
   }
 }
 
-std::function<void()> afterRename;
-
 // The name of a file kept aside, whatever its number: "NAME.tmp*".
 std::string withoutTemporaryNumber(const std::string& text) {
   return std::regex_replace(text, std::regex("\\.tmp[0-9]+-[0-9]+"), ".tmp*");
@@ -341,10 +347,8 @@ std::string withoutTemporaryNumber(const std::string& text) {
 // before it, or removes the new one, and names what the file system would
 // not put back. A symbolic link at an output's name is replaced itself.
 TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
-  const RunOptions all{.convertDoodads = true,
-                       .convertDoodadVersion = true,
-                       .createEmptyDoodadFile = true,
-                       .backupDoodadFile = true};
+  const DoodadJobOptions all{
+      .convertDoodadVersion = true, .createEmptyDoodadFile = true, .backupDoodadFile = true};
   const Bytes input = doodadFileBytes({.doodads = {{.z = NAN}}});
   TempFolder reference, elsewhere;
   reference.write("war3map.doo", input);
@@ -353,7 +357,7 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
   elsewhere.write("read-only", "<read-only>");
   struct Case {
     Files before, midway;  // besides the input; what appears while the records are read
-    int rename;            // and after this rename (5: the last) ...
+    int rename;            // and after this rename (1: the backup's, 5: the last) ...
     Files atRename;        // ... what appears then; "NAME.tmp*" is the earlier NAME kept aside
     std::string error;
     Files after;  // what differs from `before`
@@ -405,8 +409,8 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
        {},
        "war3mapCONV.doo: is read-only; the file cannot be replaced",
        {{"war3mapCONV.doo", linkToReadOnly}}},
-      {earlier, {}, 2, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
-      {{}, {}, 2, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
+      {earlier, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
+      {{}, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
       {earlier,
        {},
        2,
@@ -441,30 +445,31 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
     Files expected = folder.contents();
     for (const auto& [name, content] : c.after) expected[name] = content;
     int renames = 0;
-    afterRename = [&] {
-      if (++renames != c.rename) return;
-      for (const auto& [name, content] : c.atRename) {
-        std::string actual = name;
-        for (const auto& [present, unused] : folder.contents()) {
-          if (withoutTemporaryNumber(present) == name.substr(0, name.find('/'))) {
-            actual = present + name.substr(std::min(name.find('/'), name.size()));
+    JobSetting setting{
+        folder.path(),
+        [](std::string_view) {},
+        {},
+        [&] {
+          if (++renames != c.rename) return;
+          for (const auto& [name, content] : c.atRename) {
+            std::string actual = name;
+            for (const auto& [present, unused] : folder.contents()) {
+              if (withoutTemporaryNumber(present) == name.substr(0, name.find('/'))) {
+                actual = present + name.substr(std::min(name.find('/'), name.size()));
+              }
+            }
+            folder.write(actual, content);
           }
-        }
-        folder.write(actual, content);
-      }
-    };
-    afterOutputRenamed = [] { afterRename(); };
+        }};
     // The NaN's warning comes while the records are read.
     std::vector<std::string> warnings;
-    Status status = runDoodadJob(
-        all, folder.path(), [](std::string_view) {},
-        [&](const std::string& warning) {
-          if (warnings.empty()) {
-            for (const auto& [name, content] : c.midway) folder.write(name, content);
-          }
-          warnings.push_back(withoutTemporaryNumber(warning));
-        });
-    afterOutputRenamed = nullptr;
+    setting.warn = [&](const std::string& warning) {
+      if (warnings.empty()) {
+        for (const auto& [name, content] : c.midway) folder.write(name, content);
+      }
+      warnings.push_back(withoutTemporaryNumber(warning));
+    };
+    Status status = runDoodadJob(all, setting);
     EXPECT_EQ(withoutTemporaryNumber(status.error), c.error);
     Files after;
     for (const auto& [name, content] : folder.contents())
@@ -502,7 +507,7 @@ TEST(DoodadJob, EveryTruncationFailsCleanly) {
       std::string location =
           k == 0 ? "the 16-byte header" : "record " + std::to_string(k) + " of 3";
       bool before = length == (k == 0 ? 0 : starts[k - 1]);
-      RunOptions all{
+      DoodadJobOptions all{
           .convertDoodadVersion = true, .wrapInFunction = true, .createEmptyDoodadFile = true};
       EXPECT_EQ(run(folder, all).status.error,
                 "war3map.doo: file ends " + std::string(before ? "before " : "inside ") + location +

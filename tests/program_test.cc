@@ -22,6 +22,7 @@
 #include "base/folder_lock.h"
 #include "base/output_file.h"
 #include "base/signals.h"
+#include "doodads/doodad_job.h"
 #include "map_writer.h"
 #include "test_support.h"
 
@@ -276,11 +277,11 @@ TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
   }
 }
 
-int interruptSignal;
-
 // An interrupt while the outputs take their places, here right after the
 // first of them has: it waits until all are in place, and then ends the
-// run. The outputs are all new, and no other file is left.
+// run. The outputs are all new, and no other file is left. The run is a
+// fork of this process, with the program's signal handling, that runs the
+// doodad job with a seam after each rename.
 TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
   const std::string answers = "1 1 1 Init 1 1 0\n";
   TempFolder reference;
@@ -294,16 +295,18 @@ TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
               : folder.write("war3map.doo", kDoodads);
       Files expected = folder.contents();
       for (const auto& [name, content] : reference.contents()) expected[name] = content;
-      interruptSignal = signal;
       pid_t child = fork();
       if (child == 0) {
         defaultSignals();
         installSignalHandling();
-        afterOutputRenamed = [] { std::raise(interruptSignal); };
-        std::FILE* in = fmemopen(const_cast<char*>(answers.data()), answers.size(), "r");
-        std::FILE* out = std::fopen("/dev/null", "w");
-        runMapjass({}, folder.path(), in, out, out);
-        _exit(0);
+        Status status = runDoodadJob({.convertDoodadVersion = true,
+                                      .wrapInFunction = true,
+                                      .functionName = "Init",
+                                      .createEmptyDoodadFile = true,
+                                      .backupDoodadFile = true},
+                                     {folder.path(), [](std::string_view) {},
+                                      [](const std::string&) {}, [=] { std::raise(signal); }});
+        _exit(status.ok() ? 0 : 1);
       }
       int status = finish(child);
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);

@@ -19,8 +19,7 @@ namespace {
 using namespace std::string_literals;
 using namespace testing;
 
-JobRun run(const TempFolder& folder, RunOptions options) {
-  options.convertTerrain = true;
+JobRun run(const TempFolder& folder, const TerrainJobOptions& options) {
   return runJob(runTerrainJob, options, folder);
 }
 
@@ -73,18 +72,16 @@ TEST(TerrainJob, LinesForEachOption) {
     return text;
   };
   auto only = [](const char* filter) {
-    return RunOptions{.texturesOnly = true, .filterEnabled = true, .filterTexture = filter};
+    return TerrainJobOptions{.heights = false, .filter = filter};
   };
-  const std::pair<RunOptions, std::string> cases[] = {
+  const std::pair<TerrainJobOptions, std::string> cases[] = {
       {{}, script(true, "")},
-      {{.texturesOnly = true}, script(false, "")},
+      {{.heights = false}, script(false, "")},
       {only("Ldrt"), script(false, "Ldrt")},
       {only("Lgrs"), script(false, "Lgrs")},
       {only("ldrt"), ""},
       {only("Ldr"), ""},
       {only("Ldrtx"), ""},
-      // The two options are tested apart, though the questions tie them.
-      {{.filterEnabled = true, .filterTexture = "Lgrs"}, script(true, "Lgrs")},
   };
   for (int32_t version : {11, 12}) {
     const uint16_t* texture = textures[version - 11];
@@ -98,13 +95,12 @@ TEST(TerrainJob, LinesForEachOption) {
     for (const auto& [options, expected] : cases) {
       JobRun job = run(folder, options);
       ASSERT_TRUE(job.status.ok()) << job.status.error;
-      EXPECT_EQ(folder.read("war3map.w3e.j"), expected) << version << options.filterTexture;
+      EXPECT_EQ(folder.read("war3map.w3e.j"), expected) << version << options.filter.value_or("");
       std::vector<std::string> warnings = {
           "war3map.w3e: 2 tile points name no ground tileset (a texture index past the list, or "
           "an empty slot); they got no texture line"};
-      if (options.filterEnabled && options.filterTexture != "Ldrt" &&
-          options.filterTexture != "Lgrs") {
-        warnings.push_back("war3map.w3e: no ground tileset is '" + options.filterTexture +
+      if (options.filter && *options.filter != "Ldrt" && *options.filter != "Lgrs") {
+        warnings.push_back("war3map.w3e: no ground tileset is '" + *options.filter +
                            "'; the file has Ldrt, Lgrs");
       }
       EXPECT_EQ(job.warnings, warnings);
@@ -136,7 +132,7 @@ TEST(TerrainJob, SaysWhenTheFilterMatchesNothing) {
     file.version = version;
     file.groundTilesets = groundIds;
     folder.write("war3map.w3e", terrainFileBytes(file));
-    JobRun job = run(folder, {.filterEnabled = true, .filterTexture = filter});
+    JobRun job = run(folder, {.heights = false, .filter = filter});
     ASSERT_TRUE(job.status.ok());
     std::vector<std::string> warnings;
     if (!has.empty()) {
@@ -156,7 +152,7 @@ TEST(TerrainJob, EveryPositionAsPrintfWritesIt) {
                                grid(5, 0, 0, 0), grid(-2, 3, 0, 0), grid(-2, -3, 0, 0)}) {
     folder.write("war3map.w3e", terrainFileBytes(file));
     folder.write("war3map.w3e.j", "earlier");
-    ASSERT_TRUE(run(folder, {.texturesOnly = true}).status.ok());
+    ASSERT_TRUE(run(folder, {.heights = false}).status.ok());
     std::string expected;
     for (size_t i = 0; i < file.points.size(); ++i) {
       char line[256];

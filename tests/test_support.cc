@@ -121,12 +121,4 @@ std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
   return result;
 }
 
-JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder) {
-  JobRun run;
-  run.status = job(
-      options, folder.path(), [&run](std::string_view text) { run.report += text; },
-      [&run](const std::string& line) { run.warnings.push_back(line); });
-  return run;
-}
-
 }  // namespace mapjass::testing

@@ -12,9 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "base/run_options.h"
+#include "base/job_setting.h"
 #include "base/status.h"
-#include "base/warning_sink.h"
 
 namespace mapjass::testing {
 
@@ -117,8 +116,16 @@ struct JobRun {
   std::string report;
   std::vector<std::string> warnings;
 };
-using Job = Status (*)(const RunOptions&, const std::string&, const ReportSink&,
-                       const WarningSink&);
-JobRun runJob(Job job, const RunOptions& options, const TempFolder& folder);
+// Runs `job` in `folder`; `setting` may add the seam after each rename.
+template <typename Options>
+JobRun runJob(Status (*job)(const Options&, const JobSetting&), const Options& options,
+              const TempFolder& folder, JobSetting setting = {}) {
+  JobRun run;
+  setting.folder = folder.path();
+  setting.report = [&run](std::string_view text) { run.report += text; };
+  setting.warn = [&run](const std::string& line) { run.warnings.push_back(line); };
+  run.status = job(options, setting);
+  return run;
+}
 
 }  // namespace mapjass::testing

@@ -9,17 +9,42 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace mapjass {
 
 inline constexpr int64_t kThreadOperationBudget = 150'000;
 
-inline constexpr int64_t kCdLineOperations = 40;
-inline constexpr int64_t kSlLineOperations = 32;
-// SetTerrainType and TerrainDeformCrater lines alike.
-inline constexpr int64_t kTerrainLineOperations = 16;
-// Any other call, as a CD line: a call with a few arguments and a short body.
-inline constexpr int64_t kOtherCallOperations = 40;
+// The kinds of line that the tools write and split, by the function called.
+enum class LineKind {
+  kCd,       // CD: creates a destructable
+  kSl,       // SL: sets the life of the one just created
+  kTerrain,  // SetTerrainType or TerrainDeformCrater
+  kOther,    // any other call, taken to cost as a CD line: a few arguments, a short body
+};
+
+// The estimated operations of one line of `kind`: the one place where the
+// costs are written.
+constexpr int64_t operationsOf(LineKind kind) {
+  switch (kind) {
+    case LineKind::kCd:
+    case LineKind::kOther:
+      return 40;
+    case LineKind::kSl:
+      return 32;
+    case LineKind::kTerrain:
+      return 16;
+  }
+  return 40;
+}
+
+// The kind of a call of `function`.
+inline LineKind lineKindOfCall(std::string_view function) {
+  if (function == "CD") return LineKind::kCd;
+  if (function == "SL") return LineKind::kSl;
+  if (function == "SetTerrainType" || function == "TerrainDeformCrater") return LineKind::kTerrain;
+  return LineKind::kOther;
+}
 
 // What one function that the tools split a list into may run, a little under
 // the budget: 9,000 terrain lines, or 2,000 CD lines each with its SL line.
@@ -37,7 +62,7 @@ inline std::string overThreadBudget(int64_t operations, const char* what) {
 // A wrapped doodad list longer than this is split into functions of this
 // many records, each started in a thread of its own.
 inline constexpr int32_t kRecordsPerFunction = 2'000;
-static_assert(kRecordsPerFunction * (kCdLineOperations + kSlLineOperations) <=
+static_assert(kRecordsPerFunction * (operationsOf(LineKind::kCd) + operationsOf(LineKind::kSl)) <=
               kFunctionOperationBudget);
 
 }  // namespace mapjass

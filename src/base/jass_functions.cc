@@ -36,8 +36,4 @@ std::string functionHead(std::string_view name) {
   return "function " + std::string(name) + " takes nothing returns nothing\n";
 }
 
-std::string executeFuncLine(std::string_view name) {
-  return "call ExecuteFunc(\"" + std::string(name) + "\")\n";
-}
-
 }  // namespace mapjass

@@ -1,5 +1,5 @@
-// The functions that the tools write around call lines: their names, their
-// heads and ends, and the call that runs one in a game thread of its own.
+// The functions that the tools write around call lines: their names, and
+// their heads and ends.
 #pragma once
 
 #include <string>
@@ -14,6 +14,10 @@ namespace mapjass {
 bool isValidFunctionName(std::string_view name);
 
 // What a map maker is told about a name that isValidFunctionName() refuses.
+// The programs treat such a name differently, on purpose: mapjass writes it
+// as typed, with a warning, since its answers are its input and a run is
+// not asked again; mapjass-split refuses it and writes nothing, since it
+// can simply be run again, and its one output is the script itself.
 inline constexpr char kFunctionNameRule[] =
     "a name starts with a letter, holds only letters, digits and underscores, does not end in an "
     "underscore, and is no JASS keyword or type, nor RF, CD or SL";
@@ -21,9 +25,5 @@ inline constexpr char kFunctionNameRule[] =
 // "function NAME takes nothing returns nothing" and its line end.
 std::string functionHead(std::string_view name);
 inline constexpr std::string_view kFunctionEnd = "endfunction\n";
-
-// The line that runs function NAME in a fresh game thread, which has an
-// operation budget of its own.
-std::string executeFuncLine(std::string_view name);
 
 }  // namespace mapjass

@@ -33,7 +33,7 @@ enum class Kept { kNothing, kLinked, kMoved };
 struct Earlier {
   Kept kept = Kept::kNothing;
   std::string path;  // where it is kept
-  int slot = -1;     // in the list of names that an interrupt removes
+  RemovalSlot slot;  // in the list of names that an interrupt removes
 };
 
 // Why what stands at an output's name cannot be replaced, if it cannot.
@@ -55,8 +55,6 @@ Status checkState(const std::string& name, FileState state) {
 Status checkReplaceable(const std::string& folder, const std::string& name) {
   return checkState(name, fileStateAt(pathIn(folder, name), true));
 }
-
-void (*afterOutputRenamed)() = nullptr;
 
 OutputFile::~OutputFile() {
   discard();
@@ -86,8 +84,7 @@ Status OutputFile::open(const std::string& folder, const std::string& name, File
     tempPath_.clear();
     return Status::failure(name + ": cannot create a temporary file beside it");
   }
-  tempSlot_ = registerForRemoval(tempPath_);
-  if (tempSlot_ < 0) {
+  if (!tempSlot_.take(tempPath_)) {
     discard();
     return Status::failure(name +
                            ": cannot create a temporary file beside it: its path is too long, or "
@@ -201,8 +198,7 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   if (state.kind == FileKind::kNothing) return Status::success();
   if (Status replaceable = checkState(name, state); !replaceable.ok()) return replaceable;
   earlier.path = temporaryPathFor(path);
-  earlier.slot = registerForRemoval(earlier.path);
-  if (earlier.slot < 0) {
+  if (!earlier.slot.take(earlier.path)) {
     return Status::failure(name +
                            ": cannot keep the earlier file aside: its path is too long, or too "
                            "many files are kept");
@@ -213,7 +209,7 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
     return Status::success();
   }
   if (error = replaceFile(path, earlier.path); error != 0) {
-    unregisterForRemoval(earlier.slot);
+    earlier.slot.release();
     return Status::failure(name + ": cannot keep the earlier file aside: " + std::strerror(error));
   }
   earlier.kept = Kept::kMoved;
@@ -222,7 +218,7 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   state = fileStateAt(earlier.path, false);
   if (state.kind != FileKind::kFile && state.kind != FileKind::kLink) {
     replaceFile(earlier.path, path);
-    unregisterForRemoval(earlier.slot);
+    earlier.slot.release();
     earlier.kept = Kept::kNothing;
     return checkState(name, state);
   }
@@ -257,12 +253,13 @@ void putBack(const std::string& name, const std::string& path, Earlier& earlier,
                      ", as it could not be put back: " + std::strerror(error);
   }
   // Kept for good when it could not be put back: no interrupt may remove it.
-  unregisterForRemoval(earlier.slot);
+  earlier.slot.release();
 }
 
 }  // namespace
 
-Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn) {
+Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
+                     const std::function<void()>& afterRename) {
   std::vector<OutputFile*> files;
   for (OutputFile* file : outputs) {
     if (file->tempPath_.empty()) continue;
@@ -291,7 +288,7 @@ Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSi
       return undo(files.size(), i,
                   Status::failure(file.name_ + ": cannot replace: " + std::strerror(error)));
     }
-    if (afterOutputRenamed != nullptr) afterOutputRenamed();
+    if (afterRename) afterRename();
   }
   for (size_t i = 0; i < files.size(); ++i) {
     OutputFile& file = *files[i];
@@ -302,7 +299,7 @@ Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSi
              std::strerror(error) + "); delete it");
       }
     }
-    unregisterForRemoval(earlier[i].slot);
+    earlier[i].slot.release();
     file.tempPath_.clear();
     file.discard();
   }
@@ -318,8 +315,7 @@ void OutputFile::discard() {
     removeFile(tempPath_);
     tempPath_.clear();
   }
-  unregisterForRemoval(tempSlot_);
-  tempSlot_ = -1;
+  tempSlot_.release();
   used_ = 0;
 }
 

@@ -9,11 +9,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/signals.h"
 #include "base/status.h"
 #include "base/warning_sink.h"
 
@@ -61,7 +62,8 @@ class OutputFile {
   Status finish();
 
  private:
-  friend Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn);
+  friend Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
+                              const std::function<void()>& afterRename);
 
   // Removes the temporary file: what happens to a file that was not
   // committed when it goes out of scope, or is opened again.
@@ -80,7 +82,7 @@ class OutputFile {
   std::string tempPath_;
   bool translating_ = false;  // "\n" becomes CR LF
   int fd_ = -1;
-  int tempSlot_ = -1;  // in the list of names that an interrupt removes
+  RemovalSlot tempSlot_;  // in the list of names that an interrupt removes
   std::vector<char> buffer_;
   std::vector<char> scratch_;  // what reserve() hands out when line ends are translated
   size_t used_ = 0;
@@ -96,11 +98,10 @@ class OutputFile {
 // file or a symbolic link (the link itself) is kept aside: anything else
 // fails the job and stays as it is. Interrupts wait until all is done. An
 // earlier file that cannot be removed afterwards is named through `warn`.
-Status commitOutputs(std::initializer_list<OutputFile*> outputs, const WarningSink& warn);
-
-// Called after each rename of commitOutputs(), when set: a test interrupts
-// a run at that moment. The program never sets it.
-extern void (*afterOutputRenamed)();
+// `afterRename`, when set, is called after each rename: a test interrupts or
+// disturbs a run at that moment.
+Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
+                     const std::function<void()>& afterRename = {});
 
 // Whether a new file can take the place of what has `name` in `folder`: not
 // when that is a folder, something other than a file, or a read-only file

@@ -27,19 +27,22 @@ std::atomic<bool> removableInUse[kMaxRemovable];
 
 }  // namespace
 
-int registerForRemoval(const std::string& path) {
-  if (path.size() >= kMaxRemovablePath) return -1;
+bool RemovalSlot::take(const std::string& path) {
+  release();
+  if (path.size() >= kMaxRemovablePath) return false;
   for (int slot = 0; slot < kMaxRemovable; ++slot) {
     if (removableInUse[slot].load()) continue;
     std::memcpy(removablePaths[slot], path.c_str(), path.size() + 1);
     removableInUse[slot].store(true);
-    return slot;
+    slot_ = slot;
+    return true;
   }
-  return -1;
+  return false;
 }
 
-void unregisterForRemoval(int slot) {
-  if (slot >= 0) removableInUse[slot].store(false);
+void RemovalSlot::release() {
+  if (slot_ >= 0) removableInUse[slot_].store(false);
+  slot_ = -1;
 }
 
 #ifdef _WIN32

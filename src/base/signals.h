@@ -19,12 +19,28 @@ namespace mapjass {
 // past the file-size limit, then fails, and the job says so.
 void installSignalHandling();
 
-// The names an interrupt removes: the temporary files being written, and
-// the earlier outputs kept aside while outputs take their places. Returns
-// the slot that unregisterForRemoval() takes, or -1 when the list is full or
-// the path too long; a file that could not be registered must not be made.
-int registerForRemoval(const std::string& path);
-void unregisterForRemoval(int slot);
+// A name that an interrupt removes: a temporary file being written, or an
+// earlier output kept aside while outputs take their places. The list has
+// room for a few; the slot is given back when the handle goes, or earlier
+// with release().
+class RemovalSlot {
+ public:
+  RemovalSlot() = default;
+  RemovalSlot(const RemovalSlot&) = delete;
+  RemovalSlot& operator=(const RemovalSlot&) = delete;
+  ~RemovalSlot() { release(); }
+
+  // Lists `path`. False when the list is full or the path too long: a file
+  // that could not be listed must not be made.
+  bool take(const std::string& path);
+
+  // The name is no longer removed by an interrupt: the file took its place,
+  // was removed, or is kept for good.
+  void release();
+
+ private:
+  int slot_ = -1;
+};
 
 // While one exists, interrupts wait; they arrive when it ends. The outputs
 // of a job take their places inside one, so that an interrupt finds them all

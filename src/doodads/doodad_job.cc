@@ -1,13 +1,15 @@
 #include "doodads/doodad_job.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/byte_reader.h"
 #include "base/file_names.h"
 #include "base/folder_lock.h"
+#include "base/function_parts.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
@@ -19,20 +21,6 @@
 namespace mapjass {
 
 namespace {
-
-// An output name that cannot be replaced would only fail at the very end;
-// finding it first keeps every file as it was.
-Status checkOutputNames(const RunOptions& options, const std::string& folder) {
-  const char* names[] = {kDoodadScriptFile, options.backupDoodadFile ? kDoodadBackupFile : nullptr,
-                         options.createEmptyDoodadFile ? kEmptyDoodadFile : nullptr,
-                         options.createEmptyDoodadFile ? kKeptDoodadFile : nullptr,
-                         options.convertDoodadVersion ? kConvertedDoodadFile : nullptr};
-  for (const char* name : names) {
-    if (name == nullptr) continue;
-    if (Status status = checkReplaceable(folder, name); !status.ok()) return status;
-  }
-  return Status::success();
-}
 
 std::string recordLocation(int32_t index, int32_t count) {
   return "record " + std::to_string(int64_t{index} + 1) + " of " + std::to_string(count);
@@ -73,8 +61,9 @@ struct LeftOut {
 // What the script leaves out, after every other warning of the job: a
 // function name that JASS refuses, the doodads, and the destructables that
 // the map's own script creates.
-void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunctions& functions,
-                                    LeftOut leftOut, int32_t records, const WarningSink& warn) {
+void warnAboutWhatTheScriptCannotDo(const DoodadJobOptions& options,
+                                    const DoodadFunctions& functions, LeftOut leftOut,
+                                    int32_t records, const WarningSink& warn) {
   if (functions.wrapped && !isValidFunctionName(functions.name)) {
     warn(std::string(kDoodadScriptFile) + ": the function name \"" + functions.name +
          "\" is not valid in JASS, so the script will not compile until the function is renamed (" +
@@ -103,38 +92,51 @@ void warnAboutWhatTheScriptCannotDo(const RunOptions& options, const DoodadFunct
 
 }  // namespace
 
-Status runDoodadJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
-                    const WarningSink& warn) {
+Status runDoodadJob(const DoodadJobOptions& options, const JobSetting& setting) {
+  const WarningSink& warn = setting.warn;
   // One reader for the whole job: the backup and the records see the same
   // file with the same size, even if another program changes it meanwhile.
   ByteReader in;
-  if (Status opened = ByteReader::openFile(folder, kDoodadFile, in); !opened.ok()) return opened;
-  if (Status names = checkOutputNames(options, folder); !names.ok()) return names;
+  if (Status opened = ByteReader::openFile(setting.folder, kDoodadFile, in); !opened.ok()) {
+    return opened;
+  }
+  // An output name that cannot be replaced would only fail at the very end;
+  // finding it first keeps every file as it was.
+  for (const DoodadOutput& output : kDoodadOutputs) {
+    if (!output.asked(options)) continue;
+    if (Status status = checkReplaceable(setting.folder, output.name); !status.ok()) {
+      return status;
+    }
+  }
   FolderLock lock;
-  lock.lock(pathIn(folder, kDoodadScriptFile), kDoodadScriptFile, warn);
+  lock.lock(pathIn(setting.folder, kDoodadScriptFile), kDoodadScriptFile, warn);
   // Every output is made in full before any takes its place, so that a job
   // that fails changes no file at all.
-  OutputFile backup, script, empty, kept, converted;
-  if (options.backupDoodadFile) {
-    if (Status copied = copyDoodadBackup(in, folder, backup); !copied.ok()) return copied;
+  DoodadOutputFiles files;
+  std::vector<OutputFile*> outputs;
+  for (const DoodadOutput& output : kDoodadOutputs) {
+    if (!output.asked(options)) continue;
+    OutputFile& file = files.*output.file;
+    if (Status opened = file.open(setting.folder, output.name, output.mode); !opened.ok()) {
+      return opened;
+    }
+    outputs.push_back(&file);
   }
-  if (Status created = script.open(folder, kDoodadScriptFile, FileMode::kText); !created.ok()) {
-    return created;
+  // Each output is finished as soon as it is complete, so that a full disk
+  // is found at the first file that meets it.
+  if (options.backupDoodadFile) {
+    if (Status copied = copyDoodadBackup(in, files.backup); !copied.ok()) return copied;
+    if (Status finished = files.backup.finish(); !finished.ok()) return finished;
   }
   DoodadFileHeader header;
   if (Status read = readDoodadFileHeader(in, header); !read.ok()) return read;
   if (options.createEmptyDoodadFile) {
-    if (Status written = writeEmptyDoodadFile(folder, header, empty); !written.ok()) {
-      return written;
-    }
-    if (Status opened = openKeptDoodadFile(folder, header, kept); !opened.ok()) return opened;
+    writeEmptyDoodadFile(header, files.empty);
+    if (Status finished = files.empty.finish(); !finished.ok()) return finished;
+    openKeptDoodadFile(header, files.kept);
   }
-  if (options.convertDoodadVersion) {
-    if (Status opened = openConvertedDoodadFile(folder, header, converted); !opened.ok()) {
-      return opened;
-    }
-  }
-  report(doodadHeaderReport(header));
+  if (options.convertDoodadVersion) openConvertedDoodadFile(header, files.converted);
+  setting.report(doodadHeaderReport(header));
   if (header.version == kBetaDoodadVersion) {
     return Status::failure(std::string(kDoodadFile) +
                            ": version 6, an early beta format of the doodad file, is not "
@@ -142,10 +144,16 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, const 
                            kDoodadFile + " again");
   }
 
+  OutputFile& script = files.script;
   script.write(kDoodadScriptPreamble);
   DoodadFunctions functions =
       doodadFunctionsOf(options.functionName, options.wrapInFunction, header.doodadCount);
   script.write(functions.head());
+  std::optional<FunctionParts> parts;
+  if (functions.split) {
+    parts.emplace(functions.name, FunctionParts::byUnits(kRecordsPerFunction),
+                  [&script](std::string_view text) { script.write(text); });
+  }
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
   DoodadRecord record;
   std::string raw;  // the record as it stands in the file, for war3mapKEEP.doo
@@ -156,7 +164,9 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, const 
     if (!readDoodadRecord(in, format, record, options.createEmptyDoodadFile ? &raw : nullptr)) {
       return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)));
     }
-    if (options.convertDoodadVersion) writeConvertedDoodadRecord(converted, record, format.layout);
+    if (options.convertDoodadVersion) {
+      writeConvertedDoodadRecord(files.converted, record, format.layout);
+    }
     bool doodad = record.life == kDoodadLifeMark;
     // The game leaves a record with flags 0 to the map's own script, which
     // creates it: a line here would create it a second time.
@@ -164,36 +174,38 @@ Status runDoodadJob(const RunOptions& options, const std::string& folder, const 
     leftOut.doodads += doodad ? 1 : 0;
     leftOut.scriptCreated += scriptCreated && !doodad ? 1 : 0;
     if ((doodad || scriptCreated) && options.createEmptyDoodadFile) {
-      writeKeptDoodadRecord(kept, raw);
+      writeKeptDoodadRecord(files.kept, raw);
     }
-    if (functions.opensPart(i)) script.write(functions.partHead(i));
+    // A part holds the file's records, whether they get lines or not.
+    if (parts) parts->startUnit(0);
     if (!scriptCreated) {
       writeRecordLines(script, record, i, header.doodadCount, warn);
       ++cdLines;
       slLines += record.life < 100 ? 1 : 0;
     }
-    if (functions.closesPart(i, header.doodadCount)) script.write(kFunctionEnd);
   }
-  script.write(functions.tail());
+  if (parts) {
+    parts->finish("", kSplitDoodadsAfterStarts, kSplitDoodadsEnd);
+  } else {
+    script.write(functions.tail());
+  }
   if (Status finished = script.finish(); !finished.ok()) return finished;
   if (options.createEmptyDoodadFile) {
-    if (Status finished = finishKeptDoodadFile(kept, in, leftOut.doodads + leftOut.scriptCreated);
+    if (Status finished =
+            finishKeptDoodadFile(files.kept, in, leftOut.doodads + leftOut.scriptCreated);
         !finished.ok()) {
       return finished;
     }
   }
-  if (options.convertDoodadVersion) {
-    if (Status closed = closeConvertedDoodadFile(converted); !closed.ok()) return closed;
-  }
-  if (Status placed = commitOutputs({&backup, &empty, &kept, &script, &converted}, warn);
-      !placed.ok()) {
+  if (Status placed = commitOutputs(outputs, warn, setting.afterOutputRenamed); !placed.ok()) {
     return placed;
   }
 
   // A list that is not wrapped is not split here: the user pastes it into a
   // function of their own, which the game would stop before its end, or
   // splits it with the companion program.
-  int64_t operations = cdLines * kCdLineOperations + slLines * kSlLineOperations;
+  int64_t operations =
+      cdLines * operationsOf(LineKind::kCd) + slLines * operationsOf(LineKind::kSl);
   if (!options.wrapInFunction && operations > kThreadOperationBudget) {
     warn(std::string(kDoodadScriptFile) + ": " + overThreadBudget(operations, "doodad") +
          "; answer 1 to the function question and the tool splits the list across threads");

@@ -6,56 +6,43 @@
 #include <numbers>
 
 #include "base/jass_functions.h"
+#include "base/kept_quirks.h"
 #include "base/script_text.h"
 
 namespace mapjass {
 
-// Kept byte for byte on purpose, oddities included (the two blanks after "="
-// in CD, the seven empty lines at the end): scripts already pasted into maps
-// hold this text, and a comparison with them should show only real changes.
-const std::string_view kDoodadScriptPreamble =
-    "function RF takes nothing returns nothing\n"
-    "call FogMaskEnable(false)\n"
-    "call FogEnable(false)\n"
-    "call FogMaskEnable(true)\n"
-    "call FogEnable(true)\n"
-    "endfunction\n"
-    "function CD takes integer objectid, real x, real y, real z, real face, real scale, "
-    "integer variation returns nothing\n"
-    "set bj_lastCreatedDestructable =  CreateDestructableZ(objectid,x,y,z,face,scale,variation)\n"
+// Kept byte for byte on purpose, oddities included (kept_quirks.h).
+const std::string kDoodadScriptPreamble =
+    std::string(
+        "function RF takes nothing returns nothing\n"
+        "call FogMaskEnable(false)\n"
+        "call FogEnable(false)\n"
+        "call FogMaskEnable(true)\n"
+        "call FogEnable(true)\n"
+        "endfunction\n"
+        "function CD takes integer objectid, real x, real y, real z, real face, "
+        "real scale, integer variation returns nothing\n") +
+    quirks::kCdAssignment +
+    "CreateDestructableZ(objectid,x,y,z,face,scale,variation)\n"
     "endfunction\n"
     "function SL takes integer L returns nothing\n"
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\n"
-    "endfunction\n\n\n\n\n\n\n\n";
+    "endfunction\n" +
+    quirks::kAfterHelpers;
 
 DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
                                   int32_t doodadCount) {
-  DoodadFunctions functions{wrapInFunction, functionName.c_str()};
-  if (wrapInFunction && doodadCount > kRecordsPerFunction) {
-    functions.parts = (doodadCount - 1) / kRecordsPerFunction + 1;
-  }
-  return functions;
+  return {wrapInFunction, std::string(quirks::upToFirstZero(functionName)),
+          wrapInFunction && doodadCount > kRecordsPerFunction};
 }
 
 std::string DoodadFunctions::head() const {
-  return !wrapped || parts > 0 ? "" : functionHead(name);
-}
-
-std::string DoodadFunctions::partHead(int32_t index) const {
-  return functionHead(name + "_" + std::to_string(index / kRecordsPerFunction + 1));
+  return !wrapped || split ? "" : functionHead(name);
 }
 
 std::string DoodadFunctions::tail() const {
-  if (!wrapped) return "call RF()";
-  std::string tail;
-  if (parts > 0) {
-    tail = functionHead(name);
-    for (int32_t part = 1; part <= parts; ++part) {
-      tail += executeFuncLine(name + "_" + std::to_string(part));
-    }
-  }
-  return tail + "call RF()\nendfunction";
+  return wrapped ? "call RF()\nendfunction" : "call RF()";
 }
 
 float facingInDegrees(float angle, bool& representable) {
@@ -106,9 +93,8 @@ size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFin
 std::string doodadHeaderReport(const DoodadFileHeader& header) {
   std::string report = "\nFILE: ";
   report.append(header.signature, fourCharCodeLength(header.signature));
-  // The "o" right after the signature ("W3doo") is not a typo to fix: the
-  // report is kept byte for byte.
-  report += "o\nVersion: " + std::to_string(header.version) + "." +
+  report += std::string(quirks::kAfterDoodadSignature) +
+            "\nVersion: " + std::to_string(header.version) + "." +
             std::to_string(header.subversion) + "\nnumber:" + std::to_string(header.doodadCount) +
             "\n\n\n\n\n";
   return report;

@@ -13,7 +13,7 @@
 
 namespace mapjass {
 
-extern const std::string_view kDoodadScriptPreamble;
+extern const std::string kDoodadScriptPreamble;
 
 // Room for the CD and SL lines of any record.
 inline constexpr size_t kMaxDoodadLinesSize = 512;
@@ -25,28 +25,24 @@ inline constexpr int kCdAngleField = 3;
 // Where the records' lines stand. Without a wrapper they stand alone; with
 // one, in the function the user named. When that function would run more
 // records than one game thread can (kRecordsPerFunction), the lines go into
-// functions NAME_1, NAME_2, ... of kRecordsPerFunction records each, and
-// NAME starts them one after another with ExecuteFunc, each in a fresh
-// thread.
+// functions NAME_1, NAME_2, ... of kRecordsPerFunction records each
+// (function_parts.h), and NAME starts them and then calls RF.
 struct DoodadFunctions {
   bool wrapped = false;
-  std::string name;   // as typed, up to a zero byte, as "%s" would print it
-  int32_t parts = 0;  // functions the lines are split into; 0 when not split
+  std::string name;    // as typed, up to a zero byte (kept_quirks.h)
+  bool split = false;  // in functions of kRecordsPerFunction records
 
   // What comes after the preamble, before the first record.
   std::string head() const;
-  // Whether record `index` (counted from 0) opens or closes one of the
-  // functions the lines are split into.
-  bool opensPart(int32_t index) const { return parts > 0 && index % kRecordsPerFunction == 0; }
-  bool closesPart(int32_t index, int32_t count) const {
-    return parts > 0 && (index + 1 == count || (index + 1) % kRecordsPerFunction == 0);
-  }
-  // The head of the function that record `index` opens.
-  std::string partHead(int32_t index) const;
-  // What comes after the last record: the call of RF and, when wrapped,
-  // the named function's end. No line end follows.
+  // What comes after the last record when the lines are not split: the call
+  // of RF and, when wrapped, the named function's end. No line end follows.
   std::string tail() const;
 };
+
+// What the function NAME holds after the calls that start its parts, and
+// its end, with no line end after it, when the lines are split.
+inline constexpr char kSplitDoodadsAfterStarts[] = "call RF()\n";
+inline constexpr char kSplitDoodadsEnd[] = "endfunction";
 
 DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
                                   int32_t doodadCount);

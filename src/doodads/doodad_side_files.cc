@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/byte_reader.h"
 #include "base/file_names.h"
 #include "base/little_endian.h"
 
@@ -23,39 +22,29 @@ bool copyToEnd(ByteReader& in, OutputFile& file) {
   return true;
 }
 
-Status startWithHeader(const std::string& folder, const char* name, const DoodadFileHeader& header,
-                       OutputFile& file) {
-  if (Status created = file.open(folder, name, FileMode::kBinary); !created.ok()) return created;
+void writeHeader(const DoodadFileHeader& header, OutputFile& file) {
   uint8_t bytes[kDoodadHeaderSize];
   encodeDoodadFileHeader(header, bytes);
   file.write(bytes, sizeof bytes);
-  return Status::success();
 }
 
 }  // namespace
 
-Status copyDoodadBackup(ByteReader& in, const std::string& folder, OutputFile& backup) {
-  if (Status created = backup.open(folder, kDoodadBackupFile, FileMode::kBinary); !created.ok()) {
-    return created;
-  }
+Status copyDoodadBackup(ByteReader& in, OutputFile& backup) {
   if (!copyToEnd(in, backup)) {
     // The file shrank, or could not be read, while it was copied.
     return Status::failure(in.endMessage(0, "the bytes to back up") + "; " + kDoodadBackupFile +
                            " was left as it was");
   }
-  if (Status back = in.rewind(); !back.ok()) return back;
-  return backup.finish();
+  return in.rewind();
 }
 
-Status writeEmptyDoodadFile(const std::string& folder, const DoodadFileHeader& header,
-                            OutputFile& file) {
-  Status started = startWithHeader(folder, kEmptyDoodadFile, emptyDoodadFileHeader(header), file);
-  return started.ok() ? file.finish() : started;
+void writeEmptyDoodadFile(const DoodadFileHeader& header, OutputFile& file) {
+  writeHeader(emptyDoodadFileHeader(header), file);
 }
 
-Status openKeptDoodadFile(const std::string& folder, const DoodadFileHeader& header,
-                          OutputFile& file) {
-  return startWithHeader(folder, kKeptDoodadFile, header, file);
+void openKeptDoodadFile(const DoodadFileHeader& header, OutputFile& file) {
+  writeHeader(header, file);
 }
 
 void writeKeptDoodadRecord(OutputFile& file, const std::string& raw) {
@@ -70,12 +59,11 @@ Status finishKeptDoodadFile(OutputFile& file, ByteReader& in, int32_t keptCount)
   uint8_t count[4];
   encodeInt32(count, keptCount);
   file.writeAt(kDoodadCountOffset, count, sizeof count);
-  return file.finish();
+  return Status::success();
 }
 
-Status openConvertedDoodadFile(const std::string& folder, const DoodadFileHeader& header,
-                               OutputFile& file) {
-  return startWithHeader(folder, kConvertedDoodadFile, convertedDoodadFileHeader(header), file);
+void openConvertedDoodadFile(const DoodadFileHeader& header, OutputFile& file) {
+  writeHeader(convertedDoodadFileHeader(header), file);
 }
 
 void writeConvertedDoodadRecord(OutputFile& file, const DoodadRecord& record,
@@ -83,10 +71,6 @@ void writeConvertedDoodadRecord(OutputFile& file, const DoodadRecord& record,
   DoodadLayout other = readLayout == DoodadLayout::V7 ? DoodadLayout::V8 : DoodadLayout::V7;
   uint8_t bytes[kDoodadV8RecordSize];
   file.write(bytes, encodeDoodadRecord(record, other, bytes));
-}
-
-Status closeConvertedDoodadFile(OutputFile& file) {
-  return file.finish();
 }
 
 }  // namespace mapjass

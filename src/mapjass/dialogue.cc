@@ -1,6 +1,6 @@
 #include "mapjass/dialogue.h"
 
-#include <cstdio>
+#include "base/kept_quirks.h"
 
 namespace mapjass {
 
@@ -14,9 +14,7 @@ RunOptions collectRunOptions(Dialogue& dialogue) {
              options.wrapInFunction);
     if (options.wrapInFunction) askWord(dialogue, "\nFuncName: ", options.functionName);
     askYesNo(dialogue, "\nCreate empty war3map.doo?   1-yes 0-no:", options.createEmptyDoodadFile);
-    // The line "1 3" is not a mistake to tidy away: the console text is kept
-    // byte for byte, and whatever reads it may rely on this line.
-    dialogue.console.print("\n1 3");
+    dialogue.console.print(quirks::kLineAfterQuestion5);
     askYesNo(dialogue, "\nCreate backup war3map.doo?   1-yes 0-no:", options.backupDoodadFile);
   }
   askYesNo(dialogue, "\nConvert war3map.w3e to JASS?  1-yes 0-no:", options.convertTerrain);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "base/question_reader.h"
-#include "base/run_options.h"
+#include "mapjass/run_options.h"
 
 namespace mapjass {
 

@@ -27,6 +27,22 @@ constexpr char kUsage[] =
     "\n"
     "More in README.txt beside the program (README.md in its source).\n";
 
+DoodadJobOptions doodadJobOptionsOf(const RunOptions& answers) {
+  return {.convertDoodadVersion = answers.convertDoodadVersion,
+          .wrapInFunction = answers.wrapInFunction,
+          .functionName = answers.functionName,
+          .createEmptyDoodadFile = answers.createEmptyDoodadFile,
+          .backupDoodadFile = answers.backupDoodadFile};
+}
+
+// The questions ask for the filter only after "Only textures?".
+TerrainJobOptions terrainJobOptionsOf(const RunOptions& answers) {
+  TerrainJobOptions options;
+  options.heights = !answers.texturesOnly;
+  if (answers.filterEnabled) options.filter = answers.filterTexture;
+  return options;
+}
+
 // The folder in full, for messages: the user may not know where a double
 // click started the program.
 std::string folderName(const std::string& folder) {
@@ -63,14 +79,13 @@ int runMapjass(const std::vector<std::string>& arguments, const std::string& fol
   }
   Dialogue dialogue(console, true);
   const RunOptions options = collectRunOptions(dialogue);
+  const JobSetting setting{folder, console.reports(), console.warnings(), {}};
   int exitStatus = 0;
   if (options.convertDoodads) {
-    exitStatus |=
-        endOfRun(console, runDoodadJob(options, folder, console.reports(), console.warnings()));
+    exitStatus |= endOfRun(console, runDoodadJob(doodadJobOptionsOf(options), setting));
   }
   if (options.convertTerrain) {
-    exitStatus |=
-        endOfRun(console, runTerrainJob(options, folder, console.reports(), console.warnings()));
+    exitStatus |= endOfRun(console, runTerrainJob(terrainJobOptionsOf(options), setting));
   }
   // A run that wrote nothing because of an answer must stay open long
   // enough to say why, in a window that a double click opened.

@@ -7,6 +7,7 @@
 
 #include "base/byte_reader.h"
 #include "base/folder_lock.h"
+#include "base/function_parts.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/output_file.h"
@@ -147,59 +148,6 @@ class LineReader {
   std::string failure_;
 };
 
-// Writes call lines into functions NAME_1, NAME_2, ..., each holding what
-// one thread can run.
-class GroupWriter {
- public:
-  GroupWriter(OutputFile& out, const std::string& name) : out_(out), name_(name) {}
-
-  // Writes one call line, or a CD line with its SL line, into the current
-  // function, or into a new one when it does not fit.
-  void add(std::string_view lines, int64_t operations) {
-    if (open_ && operations_ + operations > kFunctionOperationBudget) close();
-    if (!open_) {
-      out_.write(functionHead(partName(++functions_)));
-      operations_ = 0;
-      open_ = true;
-    }
-    out_.write(lines);
-    operations_ += operations;
-  }
-
-  // Ends the last function and writes NAME.
-  void finish() {
-    if (open_) close();
-    out_.write(functionHead(name_));
-    for (int32_t i = 1; i <= functions_; ++i) out_.write(executeFuncLine(partName(i)));
-    out_.write(kFunctionEnd);
-  }
-
-  int32_t functions() const { return functions_; }
-
- private:
-  std::string partName(int32_t i) const { return name_ + "_" + std::to_string(i); }
-  void close() {
-    out_.write(kFunctionEnd);
-    open_ = false;
-  }
-
-  OutputFile& out_;
-  const std::string& name_;
-  int32_t functions_ = 0;
-  int64_t operations_ = 0;
-  bool open_ = false;
-};
-
-// The estimated operations of a call of `function`, with its body.
-int64_t callOperations(std::string_view function) {
-  if (function == "SetTerrainType" || function == "TerrainDeformCrater") {
-    return kTerrainLineOperations;
-  }
-  if (function == "CD") return kCdLineOperations;
-  if (function == "SL") return kSlLineOperations;
-  return kOtherCallOperations;
-}
-
 }  // namespace
 
 std::string splitScriptName(const std::string& input) {
@@ -217,7 +165,13 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
   lock.lock(pathIn(folder, output), output, warn);
   OutputFile out;
   if (Status created = out.open(folder, output, FileMode::kText); !created.ok()) return created;
-  GroupWriter groups(out, functionName);
+  FunctionParts parts(functionName, FunctionParts::byOperations(kFunctionOperationBudget),
+                      [&out](std::string_view text) { out.write(text); });
+  // Writes one call line, or a CD line with its SL line, into a part.
+  auto add = [&](std::string_view lines, int64_t operations) {
+    parts.startUnit(operations);
+    out.write(lines);
+  };
   LineReader lines(in);
   std::string line;
   std::optional<std::string> pendingCd;  // waits for an SL line after it
@@ -257,21 +211,21 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
     if (!isCallLine(line)) return refuse("is not a call line: " + line.substr(0, 80));
     std::string_view called = nameAfterFirstWord(line);
     if (called.empty()) return refuse("has no function name after call: " + line.substr(0, 80));
-    const bool isCd = called == "CD", isSl = called == "SL";
-    const int64_t operations = callOperations(called);
+    const LineKind kind = lineKindOfCall(called);
     ++summary.callLines;
     line += '\n';
     if (pendingCd) {
       // SL sets the life of the destructable that the CD line before it made.
-      groups.add(isSl ? *pendingCd + line : *pendingCd,
-                 kCdLineOperations + (isSl ? kSlLineOperations : 0));
+      bool withSl = kind == LineKind::kSl;
+      add(withSl ? *pendingCd + line : *pendingCd,
+          operationsOf(LineKind::kCd) + (withSl ? operationsOf(LineKind::kSl) : 0));
       pendingCd.reset();
-      if (isSl) continue;
+      if (withSl) continue;
     }
-    if (isCd) {
+    if (kind == LineKind::kCd) {
       pendingCd = line;
     } else {
-      groups.add(line, operations);
+      add(line, operationsOf(kind));
     }
   }
   if (!lines.failure().empty()) return Status::failure(lines.failure());
@@ -279,15 +233,15 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
     return Status::failure(input + ": the function that starts on line " +
                            std::to_string(blockStart) + " has no endfunction");
   }
-  if (pendingCd) groups.add(*pendingCd, kCdLineOperations);
+  if (pendingCd) add(*pendingCd, operationsOf(LineKind::kCd));
   if (summary.callLines == 0) {
     return Status::failure(input +
                            ": no call lines outside its functions, so nothing to split (a doodad "
                            "script with its function is split already; an empty terrain script "
                            "has nothing to split)");
   }
-  groups.finish();
-  summary.functions = groups.functions();
+  parts.finish("", "", kFunctionEnd);
+  summary.functions = parts.parts();
   return commitOutputs({&out}, warn);
 }
 

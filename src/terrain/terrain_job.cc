@@ -9,6 +9,7 @@
 #include "base/file_names.h"
 #include "base/folder_lock.h"
 #include "base/game_limits.h"
+#include "base/kept_quirks.h"
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "terrain/terrain_format.h"
@@ -29,7 +30,7 @@ struct TextureChoice {
   bool missing;  // no tileset: past the list or an empty slot
 };
 
-void chooseTextures(const TerrainPreamble& preamble, const RunOptions& options,
+void chooseTextures(const TerrainPreamble& preamble, const TerrainJobOptions& options,
                     TextureChoice choices[kMaxTextureIndexes]) {
   const TilesetIdList& ground = preamble.groundTilesets;
   for (int i = 0; i < kMaxTextureIndexes; ++i) {
@@ -41,8 +42,8 @@ void chooseTextures(const TerrainPreamble& preamble, const RunOptions& options,
     if (std::memchr(choice.id, 0, 4) != nullptr) continue;
     choice.missing = false;
     // The filter is compared as a whole, case-sensitive string.
-    choice.written = !options.filterEnabled || std::string_view(options.filterTexture.c_str()) ==
-                                                   std::string_view(choice.id, 4);
+    choice.written =
+        !options.filter || quirks::upToFirstZero(*options.filter) == std::string_view(choice.id, 4);
   }
 }
 
@@ -54,8 +55,9 @@ std::string pointLocation(int64_t index, int64_t count, const TerrainGrid& grid)
 
 }  // namespace
 
-Status runTerrainJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
-                     const WarningSink& warn) {
+Status runTerrainJob(const TerrainJobOptions& options, const JobSetting& setting) {
+  const std::string& folder = setting.folder;
+  const WarningSink& warn = setting.warn;
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, kTerrainFile, in); !opened.ok()) return opened;
   if (Status name = checkReplaceable(folder, kTerrainScriptFile); !name.ok()) return name;
@@ -67,7 +69,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, const
   }
   TerrainPreamble preamble;
   Status read = readTerrainPreamble(in, preamble);
-  report(terrainReport(preamble));
+  setting.report(terrainReport(preamble));
   if (!read.ok()) return read;
   const TerrainGrid& grid = preamble.grid;
   // A position that is not a number cannot be written as JASS.
@@ -101,7 +103,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, const
       return Status::failure(in.endMessage(start, pointLocation(i, count, grid)));
     }
     if (column == 0) lines.startRow(row);
-    int32_t depth = options.texturesOnly ? 0 : craterDepthOf(point);
+    int32_t depth = options.heights ? craterDepthOf(point) : 0;
     const TextureChoice& choice = choices[groundTextureIndexOf(point, format)];
     missingTilesets += choice.missing ? 1 : 0;
     lineCount += (depth != 0 ? 1 : 0) + (choice.written ? 1 : 0);
@@ -113,7 +115,10 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, const
       ++row;
     }
   }
-  if (Status committed = commitOutputs({&script}, warn); !committed.ok()) return committed;
+  if (Status committed = commitOutputs({&script}, warn, setting.afterOutputRenamed);
+      !committed.ok()) {
+    return committed;
+  }
 
   if (missingTilesets > 0) {
     warn(in.name() + ": " + std::to_string(missingTilesets) +
@@ -122,7 +127,7 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, const
   }
   // The lines stand alone, with no function to split them into: the
   // companion program does that.
-  if (int64_t operations = lineCount * kTerrainLineOperations;
+  if (int64_t operations = lineCount * operationsOf(LineKind::kTerrain);
       operations > kThreadOperationBudget) {
     warn(std::string(kTerrainScriptFile) + ": " + std::to_string(lineCount) + " lines, " +
          overThreadBudget(operations, "line") +
@@ -131,8 +136,8 @@ Status runTerrainJob(const RunOptions& options, const std::string& folder, const
   // A filter that names no tileset leaves the script empty: most likely a
   // typing error, which the map maker should hear of, with the ids that a
   // point can name.
-  if (options.filterEnabled) {
-    std::string_view filter = options.filterTexture.c_str();  // compared up to a zero byte
+  if (options.filter) {
+    std::string_view filter = quirks::upToFirstZero(*options.filter);
     const TilesetIdList& ground = preamble.groundTilesets;
     bool named = false;
     for (int32_t i = 0; i < ground.count && !named; ++i) {

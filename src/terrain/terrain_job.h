@@ -3,18 +3,23 @@
 // texture.
 #pragma once
 
+#include <optional>
 #include <string>
 
-#include "base/run_options.h"
+#include "base/job_setting.h"
 #include "base/status.h"
-#include "base/warning_sink.h"
 
 namespace mapjass {
 
-// Works on the fixed names in `folder` (empty: the current folder), and
-// hands the terrain report to `report`, also the part of it that was read
-// when the job fails. On failure the script keeps its earlier content.
-Status runTerrainJob(const RunOptions& options, const std::string& folder, const ReportSink& report,
-                     const WarningSink& warn);
+struct TerrainJobOptions {
+  bool heights = true;  // false: textures only
+  // A ground tileset id: texture lines only for the points that show it.
+  std::optional<std::string> filter;
+};
+
+// Works on the fixed names in the setting's folder, and hands the terrain
+// report to its report sink, also the part of it that was read when the job
+// fails. On failure the script keeps its earlier content.
+Status runTerrainJob(const TerrainJobOptions& options, const JobSetting& setting);
 
 }  // namespace mapjass

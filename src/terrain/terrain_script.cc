@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "base/kept_quirks.h"
+
 namespace mapjass {
 
 namespace {
@@ -50,12 +52,11 @@ std::string terrainReport(const TerrainPreamble& preamble) {
   if (preamble.partsRead < 4) return report;
   report += listLine(preamble.cliffTilesets);
   if (preamble.partsRead < 5) return report;
-  // Kept byte for byte on purpose, " \n \n \n " and the bare point size at
-  // the end included: the console text is what users know.
+  // Kept byte for byte on purpose (kept_quirks.h).
   const TerrainGrid& grid = preamble.grid;
   report += "\nCX: " + sixDecimals(grid.centerX) + ", CY: " + sixDecimals(grid.centerY) +
             " \n MX: " + std::to_string(grid.pointsX) + ", MY: " + std::to_string(grid.pointsY) +
-            " \n \n \n " + std::to_string(tilePointFormatOf(header.version).size);
+            quirks::kBeforeTilePointSize + std::to_string(tilePointFormatOf(header.version).size);
   return report;
 }
 

@@ -12,22 +12,20 @@ using namespace mapjass;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const testing::TempFolder folder;
-  const char* outputs[] = {"war3map.doo.j", "war3mapCONV.doo", "war3map.old", "war3mapNULL.doo",
-                           "war3mapKEEP.doo"};
   testing::writeFile(folder.file("war3map.doo"),
                      std::string(reinterpret_cast<const char*>(data), size));
-  for (const char* name : outputs) folder.write(name, "earlier");
-  RunOptions options{.convertDoodads = true,
-                     .convertDoodadVersion = true,
-                     .wrapInFunction = true,
-                     .functionName = "Fuzz",
-                     .createEmptyDoodadFile = true,
-                     .backupDoodadFile = true};
-  Status status = runDoodadJob(options, folder.path(), [](std::string_view) {}, [](const std::string&) {});
+  for (const DoodadOutput& output : kDoodadOutputs) folder.write(output.name, "earlier");
+  DoodadJobOptions options{.convertDoodadVersion = true,
+                           .wrapInFunction = true,
+                           .functionName = "Fuzz",
+                           .createEmptyDoodadFile = true,
+                           .backupDoodadFile = true};
+  Status status = runDoodadJob(
+      options, {folder.path(), [](std::string_view) {}, [](const std::string&) {}, {}});
   testing::Files files = folder.contents();
-  if (files.size() != 6) std::abort();  // a temporary file left behind
-  for (const char* name : outputs) {
-    if (!status.ok() && files[name] != "earlier") std::abort();
+  if (files.size() != std::size(kDoodadOutputs) + 1) std::abort();  // a temporary file left
+  for (const DoodadOutput& output : kDoodadOutputs) {
+    if (!status.ok() && files[output.name] != "earlier") std::abort();
   }
   return 0;
 }

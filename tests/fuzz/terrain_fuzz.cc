@@ -16,11 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   folder.write("war3map.w3e.j", "earlier");
   // The last byte picks the options, so that every path is reached.
   uint8_t choice = size > 0 ? data[size - 1] : 0;
-  RunOptions options{.convertTerrain = true,
-                     .texturesOnly = (choice & 1) != 0,
-                     .filterEnabled = (choice & 2) != 0,
-                     .filterTexture = (choice & 4) != 0 ? "Ldrt" : "Lgrs"};
-  Status status = runTerrainJob(options, folder.path(), [](std::string_view) {}, [](const std::string&) {});
+  TerrainJobOptions options{.heights = (choice & 1) == 0};
+  if ((choice & 2) != 0) options.filter = (choice & 4) != 0 ? "Ldrt" : "Lgrs";
+  Status status = runTerrainJob(
+      options, {folder.path(), [](std::string_view) {}, [](const std::string&) {}, {}});
   testing::Files files = folder.contents();
   if (files.size() != 2) std::abort();  // a temporary file left behind
   if (!status.ok() && files["war3map.w3e.j"] != "earlier") std::abort();

@@ -1,4 +1,5 @@
-// The answers of one run. The dialogue fills it; the jobs only read it.
+// The answers of one run of mapjass. The dialogue fills it; the program
+// turns it into the options of each job.
 #pragma once
 
 #include <string>
