@@ -217,8 +217,9 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
 }
 
 // After its other warnings, a job that succeeds says what its script cannot
-// do: compile under a name that JASS refuses, or create doodads (whose
-// count the layout, split and JASS tests check too).
+// do: compile under a name that JASS refuses, create doodads, or create the
+// destructables of the map's own script (whose counts the layout, split and
+// JASS tests check too); and when the backup holds only such records.
 TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
   TempFolder folder;
   auto named = [](const std::string& name) {
@@ -228,39 +229,51 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
            "does not end in an underscore, and is no JASS keyword or type, nor RF, CD or SL)";
   };
   const std::string nan = "war3map.doo: record 1 of 2: x is not a finite number; 0 written instead";
+  const TestDoodad doodad{.life = 255}, destructable{.life = 254};
+  const std::vector<TestDoodad> scripted = {{.flags = 0, .life = 255}, {.flags = 0}};
+  enum { kKept = 1, kBackup = 2 };  // war3mapKEEP.doo, war3map.old
   struct Case {
     bool wrapped;
     const char* name;
-    bool kept;  // war3mapKEEP.doo written
+    int sideFiles;
     std::vector<TestDoodad> doodads;
     std::vector<std::string> warnings;
   };
-  const TestDoodad doodad{.life = 255}, destructable{.life = 254};
-  const std::vector<TestDoodad> scripted = {
-      destructable, {.flags = 0, .life = 255}, {.flags = 0}, {.flags = 0, .life = 5}};
+  std::vector<std::string> backedUp = leftOutWarnings(scripted, true);
+  backedUp.push_back(
+      "war3map.old: war3map.doo holds no record that the script creates, as a war3mapKEEP.doo "
+      "taken into the map does; war3map.old now holds that file, not the original map's, so "
+      "keep the original map");
   const Case cases[] = {
-      {true, "PlaceDoodads", false, {destructable}, {}},
-      {true, "Init-1", false, {destructable}, {named("Init-1")}},
-      {true, "", false, {destructable}, {named("")}},  // the name's answer failed
-      {false, "Init-1", false, {destructable}, {}},    // not wrapped
+      {true, "PlaceDoodads", 0, {destructable}, {}},
+      {true, "Init-1", 0, {destructable}, {named("Init-1")}},
+      {true, "", 0, {destructable}, {named("")}},  // the name's answer failed
+      {false, "Init-1", 0, {destructable}, {}},    // not wrapped
       {true,
        "RF",
-       true,
+       kKept,
        {destructable, doodad},
        {named("RF"), leftOutWarnings({destructable, doodad}, true)[0]}},
       {true,
        "a_",
-       false,
+       0,
        {{.x = NAN}, doodad},
        {nan, named("a_"), leftOutWarnings({{.x = NAN}, doodad}, false)[0]}},
-      {false, "", true, scripted, leftOutWarnings(scripted, true)},
+      {false,
+       "",
+       kKept,
+       {destructable, {.flags = 0, .life = 5}, scripted[0], scripted[1]},
+       leftOutWarnings({destructable, {.flags = 0, .life = 5}, scripted[0], scripted[1]}, true)},
+      {false, "", kKept | kBackup, scripted, backedUp},
+      {false, "", kBackup, {destructable, doodad}, leftOutWarnings({destructable, doodad}, false)},
   };
   for (const Case& c : cases) {
     folder.write("war3map.doo", doodadFileBytes({.doodads = c.doodads}));
     DoodadJobOptions options;
     options.wrapInFunction = c.wrapped;
     options.functionName = c.name;
-    options.createEmptyDoodadFile = c.kept;
+    options.createEmptyDoodadFile = (c.sideFiles & kKept) != 0;
+    options.backupDoodadFile = (c.sideFiles & kBackup) != 0;
     JobRun job = run(folder, options);
     ASSERT_TRUE(job.status.ok()) << job.status.error;
     EXPECT_EQ(job.warnings, c.warnings) << c.name;
@@ -294,9 +307,9 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
       if (parts > 0 && (i % 2000 == 1999 || i == count - 1)) expected += "endfunction\n";
     }
     if (parts > 0) expected += "function Place takes nothing returns nothing\n" + calls;
-    EXPECT_TRUE(folder.read("war3map.doo.j") == expected + "call RF()\nendfunction");
+    EXPECT_EQ(differences(folder.read("war3map.doo.j"), expected + "call RF()\nendfunction"), "");
     ASSERT_TRUE(run(folder, {}).status.ok());  // unwrapped: one list, as ever
-    EXPECT_TRUE(folder.read("war3map.doo.j") == kPreamble + lines + "call RF()");
+    EXPECT_EQ(differences(folder.read("war3map.doo.j"), kPreamble + lines + "call RF()"), "");
   }
   // Cut off inside the second function: nothing of it is written.
   Bytes whole = doodadFileBytes(TestDoodadFile{.doodads = std::vector<TestDoodad>(2500)});
@@ -474,7 +487,7 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
     Files after;
     for (const auto& [name, content] : folder.contents())
       after[withoutTemporaryNumber(name)] = content;
-    EXPECT_EQ(after, expected);
+    EXPECT_EQ(differences(after, expected), "");
     EXPECT_EQ(elsewhere.read("target"), "elsewhere");
     if (status.ok()) {
       EXPECT_EQ(std::vector(warnings.begin() + 1, warnings.end()), c.warnings);

@@ -29,8 +29,9 @@ std::string mismatch(float value) {
 }
 
 TEST(FormatFloatG6, AgreesWithPrintf) {
+  // A sample of all floats; bench/exhaustive_check.cc checks every one.
   std::mt19937 random(12345);
-  for (int i = 0; i < 2'000'000; ++i) {
+  for (int i = 0; i < 200'000; ++i) {
     float value = std::bit_cast<float>(static_cast<uint32_t>(random()));
     if (!std::isfinite(value)) continue;
     ASSERT_EQ(mismatch(value), "") << std::hexfloat << value;

@@ -161,7 +161,7 @@ TEST(TerrainJob, EveryPositionAsPrintfWritesIt) {
                     static_cast<double>(128 * (i / file.pointsX)) + file.centerY);
       expected += line;
     }
-    EXPECT_TRUE(folder.read("war3map.w3e.j") == expected) << file.pointsX;
+    EXPECT_EQ(differences(folder.read("war3map.w3e.j"), expected), "") << file.pointsX;
   }
 }
 

@@ -27,6 +27,32 @@ void writeFile(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string differences(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return "";
+  size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return std::to_string(actual.size()) + " bytes where " + std::to_string(expected.size()) +
+         " were expected, the first difference at offset " + std::to_string(at) + ": \"" +
+         actual.substr(at, 40) + "\" instead of \"" + expected.substr(at, 40) + "\"";
+}
+
+std::string differences(const Files& actual, const Files& expected) {
+  std::string found;
+  auto say = [&found](const std::string& text) { found += (found.empty() ? "" : "; ") + text; };
+  for (const auto& [name, content] : actual) {
+    auto other = expected.find(name);
+    if (other == expected.end()) {
+      say(name + " is there unexpectedly");
+    } else if (std::string in = differences(content, other->second); !in.empty()) {
+      say(name + ": " + in);
+    }
+  }
+  for (const auto& [name, content] : expected) {
+    if (actual.count(name) == 0) say(name + " is missing");
+  }
+  return found;
+}
+
 TempFolder::TempFolder() {
   char pattern[] = "/tmp/mapjass-test-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");

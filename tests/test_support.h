@@ -33,6 +33,13 @@ inline constexpr char kQ10[] = "\nEnter filter(example:Ldrt):";
 
 std::string readFile(const std::string& path);
 
+// "" when `actual` is `expected`, else how they differ: the sizes and the
+// first offset where they part, not the contents, which may be megabytes.
+std::string differences(const std::string& actual, const std::string& expected);
+// The same for folders: the names that one has and the other lacks, and the
+// differences of each file that both have.
+std::string differences(const Files& actual, const Files& expected);
+
 // Whether `actual` is `expected`; an `expected` that ends with "..." needs
 // only to begin `actual`, and an empty one is not compared.
 inline bool matchesText(const std::string& actual, const std::string& expected) {
