@@ -36,30 +36,6 @@ JobRun run(const TempFolder& folder, const DoodadJobOptions& options) {
   return runJob(runDoodadJob, options, folder);
 }
 
-// A doodad unlike its neighbours in every field.
-TestDoodad doodadNumber(int i) {
-  auto f = [i](int period, float scale) { return static_cast<float>(i % period) * scale; };
-  TestDoodad d{"ABaZ", i % 10 - 3, f(9999, 1.5f) - 2000, 3000 - f(9999, 0.14f), f(13, 0.3f)};
-  d.typeId[2] = static_cast<char>('a' + i % 26);
-  d.angle = f(628, 0.01f);
-  d.scaleX = 0.5f, d.scaleY = 0.75f, d.scaleZ = 0.5f + f(4, 0.25f);
-  d.flags = static_cast<uint8_t>(i % 8), d.life = static_cast<uint8_t>(i % 4 == 2 ? 255 : i % 150);
-  d.itemTablePointer = -1 - i, d.editorId = 1000 + i;
-  return d;
-}
-
-// Its CD line, and SL line, as printf writes them; the facing in degrees.
-// A record with flags 0, which the map's own script creates, has none.
-std::string linesOf(const TestDoodad& d) {
-  if (d.flags == 0) return "";
-  char cd[256];
-  std::snprintf(cd, sizeof cd, "call CD( '%.4s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
-                d.typeId.c_str(), double{d.x}, double{d.y}, double{d.z},
-                double{static_cast<float>(double{d.angle} * 180 / 3.141592653589793)},
-                double{d.scaleZ}, d.variation);
-  return cd + (d.life < 100 ? "call SL(" + std::to_string(d.life) + ")\n" : std::string());
-}
-
 // Whether the record stays in war3mapKEEP.doo: a doodad, or a destructable
 // of the map's own script.
 bool isKept(const TestDoodad& d) {
@@ -126,7 +102,7 @@ TEST(DoodadJob, ReadsEveryLayoutAndWritesEverySideFile) {
       file.doodads.push_back(doodadNumber(i));
       file.doodads[i].skinId = c.skin;
       file.doodads[i].itemSets = c.sets;
-      if (c.count == -1) lines += linesOf(file.doodads[i]);
+      if (c.count == -1) lines += scriptLinesOf(file.doodads[i]);
       if (isKept(file.doodads[i])) kept.doodads.push_back(file.doodads[i]);
     }
     const Bytes input = doodadFileBytes(file);
@@ -302,8 +278,8 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
         calls += "call ExecuteFunc(\"" + part + "\")\n";
       }
       if (parts == 0 && i == 0) expected += "function Place takes nothing returns nothing\n";
-      lines += linesOf(file.doodads[i]);
-      expected += linesOf(file.doodads[i]);
+      lines += scriptLinesOf(file.doodads[i]);
+      expected += scriptLinesOf(file.doodads[i]);
       if (parts > 0 && (i % 2000 == 1999 || i == count - 1)) expected += "endfunction\n";
     }
     if (parts > 0) expected += "function Place takes nothing returns nothing\n" + calls;

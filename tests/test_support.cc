@@ -53,6 +53,28 @@ std::string differences(const Files& actual, const Files& expected) {
   return found;
 }
 
+TestDoodad doodadNumber(int i) {
+  auto f = [i](int period, float scale) { return static_cast<float>(i % period) * scale; };
+  TestDoodad d{"ABaZ", i % 10 - 3, f(9999, 1.5f) - 2000, 3000 - f(9999, 0.14f), f(13, 0.3f)};
+  d.typeId[2] = static_cast<char>('a' + i % 26);
+  d.angle = f(628, 0.01f);
+  d.scaleX = 0.5f, d.scaleY = 0.75f, d.scaleZ = 0.5f + f(4, 0.25f);
+  d.flags = static_cast<uint8_t>(i % 8), d.life = static_cast<uint8_t>(i % 4 == 2 ? 255 : i % 150);
+  d.itemTablePointer = -1 - i, d.editorId = 1000 + i;
+  return d;
+}
+
+std::string scriptLinesOf(const TestDoodad& d, const std::string& prefix) {
+  if (d.flags == 0) return "";
+  char cd[256];
+  std::snprintf(cd, sizeof cd, "call %sCD( '%.4s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )\n",
+                prefix.c_str(), d.typeId.c_str(), double{d.x}, double{d.y}, double{d.z},
+                double{static_cast<float>(double{d.angle} * 180 / 3.141592653589793)},
+                double{d.scaleZ}, d.variation);
+  return cd +
+         (d.life < 100 ? "call " + prefix + "SL(" + std::to_string(d.life) + ")\n" : std::string());
+}
+
 TempFolder::TempFolder() {
   char pattern[] = "/tmp/mapjass-test-XXXXXX";
   if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");

@@ -14,6 +14,7 @@
 
 #include "base/job_setting.h"
 #include "base/status.h"
+#include "map_writer.h"
 
 namespace mapjass::testing {
 
@@ -116,6 +117,14 @@ std::tuple<int, std::string, std::string> runProgram(const TempFolder& folder,
                                                      const std::string& input,
                                                      long fileSizeLimit = 0,
                                                      const Command& command = {});
+
+// A doodad unlike its neighbours in every field.
+TestDoodad doodadNumber(int i);
+
+// Its CD line, and SL line, as printf writes them, the facing in degrees and
+// the helpers' names after `prefix`. A record with flags 0, which the map's
+// own script creates, has none.
+std::string scriptLinesOf(const TestDoodad& d, const std::string& prefix = "");
 
 // What a job returned, printed and warned about.
 struct JobRun {

@@ -45,9 +45,25 @@ Status ByteReader::openFile(const std::string& folder, const std::string& name,
   return reader.rewind();
 }
 
+void ByteReader::openBytes(const std::string& name, std::string_view bytes) {
+  close();
+  name_ = name;
+  size_ = bytes.size();
+  // All of it is in the window at once, so fill() never reads.
+  window_ = data_ = reinterpret_cast<const uint8_t*>(bytes.data());
+  end_ = window_ + bytes.size();
+  windowOffset_ = 0;
+  shortfall_ = Shortfall::kNone;
+}
+
 Status ByteReader::rewind() {
-  if (seekToStart(fd_) != 0)
+  if (fd_ < 0) {
+    data_ = window_;
+    return Status::success();
+  }
+  if (seekToStart(fd_) != 0) {
     return Status::failure(name_ + ": cannot read: " + std::strerror(errno));
+  }
   // Never null: the first fill() moves what is left, even nothing, from here.
   window_ = data_ = end_ = buffer_.data();
   windowOffset_ = 0;

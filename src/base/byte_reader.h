@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/status.h"
@@ -31,6 +32,10 @@ class ByteReader {
   // with a message naming the file when it is missing, unreadable, a folder
   // or not a plain file.
   static Status openFile(const std::string& folder, const std::string& name, ByteReader& reader);
+
+  // Reads `bytes`, which must outlive the reader, as the file `name`: a file
+  // taken out of a map archive.
+  void openBytes(const std::string& name, std::string_view bytes);
 
   // The next `n` bytes (n <= kMaxPiece) without consuming them, or nullptr
   // when fewer than `n` are left of the size taken at the start, or the

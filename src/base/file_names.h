@@ -15,4 +15,10 @@ inline constexpr char kKeptDoodadFile[] = "war3mapKEEP.doo";
 inline constexpr char kTerrainFile[] = "war3map.w3e";
 inline constexpr char kTerrainScriptFile[] = "war3map.w3e.j";
 
+// Inside a map archive, beside war3map.doo and war3map.w3e: the map's JASS
+// script (protected maps keep it in a folder), or its Lua script.
+inline constexpr char kMapScriptFile[] = "war3map.j";
+inline constexpr char kProtectedMapScriptFile[] = "scripts\\war3map.j";
+inline constexpr char kLuaMapScriptFile[] = "war3map.lua";
+
 }  // namespace mapjass

@@ -6,6 +6,10 @@
 
 namespace mapjass {
 
+std::string executeFuncCall(std::string_view name) {
+  return "call ExecuteFunc(\"" + std::string(name) + "\")";
+}
+
 FunctionParts::FunctionParts(std::string_view name, Rule rule, Sink write)
     : name_(name), rule_(rule), write_(std::move(write)) {}
 
@@ -42,7 +46,7 @@ void FunctionParts::finish(std::string_view lastLines, std::string_view afterSta
   }
   write_(functionHead(name_));
   for (int32_t part = 1; part <= parts_; ++part) {
-    write_("call ExecuteFunc(\"" + partName(part) + "\")\n");
+    write_(executeFuncCall(partName(part)) + "\n");
   }
   write_(afterStarts);
   write_(end);

@@ -16,6 +16,10 @@
 
 namespace mapjass {
 
+// "call ExecuteFunc("NAME")", without a line end: the line that runs the
+// function NAME in a fresh game thread, with an operation budget of its own.
+std::string executeFuncCall(std::string_view name);
+
 class FunctionParts {
  public:
   using Sink = std::function<void(std::string_view text)>;

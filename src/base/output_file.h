@@ -61,6 +61,10 @@ class OutputFile {
   // Flushes and closes the temporary file (the step that finds a full disk).
   Status finish();
 
+  // Where the bytes go until the file takes its place: a finished file may
+  // still be changed there by other means (a map archive's library).
+  const std::string& temporaryPath() const { return tempPath_; }
+
  private:
   friend Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
                               const std::function<void()>& afterRename);

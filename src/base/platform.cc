@@ -202,6 +202,28 @@ void writeToConsole(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+bool isSameFile(const std::string& a, const std::string& b) {
+  auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE file =
+        CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return identify(a, first) && identify(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool hasOwnConsoleWindow() {
+  DWORD processes[2];
+  return GetConsoleProcessList(processes, 2) == 1;
+}
+
 std::string currentFolder() {
   wchar_t* folder = _wgetcwd(nullptr, 0);
   if (folder == nullptr) return ".";
@@ -313,6 +335,16 @@ bool areSameTerminal(std::FILE* a, std::FILE* b) {
 
 void writeToConsole(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+bool isSameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool hasOwnConsoleWindow() {
+  return false;
 }
 
 std::string currentFolder() {

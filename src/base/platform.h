@@ -95,4 +95,13 @@ void writeToConsole(std::FILE* stream, std::string_view text);
 // The current folder's full path, for messages that name it.
 std::string currentFolder();
 
+// Whether `a` and `b` are the same file, whichever names or links lead to
+// it. False when either is missing.
+bool isSameFile(const std::string& a, const std::string& b);
+
+// Whether the program has a console window of its own, which closes when it
+// ends: a double click, or a file dropped onto it, on Windows. Never
+// elsewhere, where a program runs in a terminal that stays.
+bool hasOwnConsoleWindow();
+
 }  // namespace mapjass

@@ -93,6 +93,13 @@ struct DoodadRecord {
   int32_t editorId;
 };
 
+inline bool isDoodad(const DoodadRecord& record) {
+  return record.life == kDoodadLifeMark;
+}
+inline bool isCreatedByMapScript(const DoodadRecord& record) {
+  return record.flags == kScriptCreatedFlags;
+}
+
 // How the records of one file are read.
 struct DoodadRecordFormat {
   DoodadLayout layout;

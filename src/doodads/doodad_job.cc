@@ -22,34 +22,13 @@ namespace mapjass {
 
 namespace {
 
-std::string recordLocation(int32_t index, int32_t count) {
-  return "record " + std::to_string(int64_t{index} + 1) + " of " + std::to_string(count);
-}
-
-// A CD float that JASS cannot take, written as 0. Out of line: it is rare,
-// and the loop over the records stays small.
-void warnAboutField(const DoodadRecord& record, int32_t index, int32_t count, int field,
-                    const WarningSink& warn) {
-  std::string what = std::string(kCdFloatFieldNames[field]) + " is not a finite number";
-  // A finite facing can still be too large once it is turned into degrees.
-  if (field == kCdAngleField && std::isfinite(record.angle)) {
-    char radians[32];
-    std::snprintf(radians, sizeof radians, "%g", static_cast<double>(record.angle));
-    what = "angle " + std::string(radians) + " radians is too large in degrees";
-  }
-  warn(std::string(kDoodadFile) + ": " + recordLocation(index, count) + ": " + what +
-       "; 0 written instead");
-}
-
 // The record's CD line, and its SL line, straight into the script's buffer.
 void writeRecordLines(OutputFile& script, const DoodadRecord& record, int32_t index, int32_t count,
                       const WarningSink& warn) {
   char* lines = script.reserve(kMaxDoodadLinesSize);
   unsigned nonFinite = 0;
   script.advance(formatDoodadLines(lines, record, nonFinite));
-  for (int field = 0; nonFinite != 0; ++field, nonFinite >>= 1) {
-    if ((nonFinite & 1) != 0) warnAboutField(record, index, count, field, warn);
-  }
+  if (nonFinite != 0) warnAboutNonFinite(kDoodadFile, record, index, count, nonFinite, warn);
 }
 
 // What the records that the script leaves out or cannot place are.
@@ -167,10 +146,10 @@ Status runDoodadJob(const DoodadJobOptions& options, const JobSetting& setting) 
     if (options.convertDoodadVersion) {
       writeConvertedDoodadRecord(files.converted, record, format.layout);
     }
-    bool doodad = record.life == kDoodadLifeMark;
-    // The game leaves a record with flags 0 to the map's own script, which
-    // creates it: a line here would create it a second time.
-    bool scriptCreated = record.flags == kScriptCreatedFlags;
+    bool doodad = isDoodad(record);
+    // The game leaves such a record to the map's own script, which creates
+    // it: a line here would create it a second time.
+    bool scriptCreated = isCreatedByMapScript(record);
     leftOut.doodads += doodad ? 1 : 0;
     leftOut.scriptCreated += scriptCreated && !doodad ? 1 : 0;
     if ((doodad || scriptCreated) && options.createEmptyDoodadFile) {

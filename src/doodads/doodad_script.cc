@@ -1,6 +1,7 @@
 #include "doodads/doodad_script.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <numbers>
@@ -88,6 +89,26 @@ size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFin
     p = put(p, ")\n");
   }
   return static_cast<size_t>(p - out);
+}
+
+std::string recordLocation(int32_t index, int32_t count) {
+  return "record " + std::to_string(int64_t{index} + 1) + " of " + std::to_string(count);
+}
+
+// Out of line from the loop over the records: it is rare.
+void warnAboutNonFinite(const std::string& file, const DoodadRecord& record, int32_t index,
+                        int32_t count, unsigned nonFinite, const WarningSink& warn) {
+  for (int field = 0; nonFinite != 0; ++field, nonFinite >>= 1) {
+    if ((nonFinite & 1) == 0) continue;
+    std::string what = std::string(kCdFloatFieldNames[field]) + " is not a finite number";
+    // A finite facing can still be too large once it is turned into degrees.
+    if (field == kCdAngleField && std::isfinite(record.angle)) {
+      char radians[32];
+      std::snprintf(radians, sizeof radians, "%g", static_cast<double>(record.angle));
+      what = "angle " + std::string(radians) + " radians is too large in degrees";
+    }
+    warn(file + ": " + recordLocation(index, count) + ": " + what + "; 0 written instead");
+  }
 }
 
 std::string doodadHeaderReport(const DoodadFileHeader& header) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/game_limits.h"
+#include "base/warning_sink.h"
 #include "doodads/doodad_format.h"
 
 namespace mapjass {
@@ -56,6 +57,15 @@ float facingInDegrees(float angle, bool& representable);
 // `out`. JASS has no NaN or infinity: such a float is written as 0, and bit i
 // of `nonFinite` is set for field kCdFloatFieldNames[i].
 size_t formatDoodadLines(char* out, const DoodadRecord& record, unsigned& nonFinite);
+
+// "record 3 of 5", for messages.
+std::string recordLocation(int32_t index, int32_t count);
+
+// Warns, for each bit of `nonFinite` that formatDoodadLines() set, that
+// record `index` of `count` in `file` has a field that JASS cannot take,
+// and that 0 was written instead.
+void warnAboutNonFinite(const std::string& file, const DoodadRecord& record, int32_t index,
+                        int32_t count, unsigned nonFinite, const WarningSink& warn);
 
 // The header report on the console.
 std::string doodadHeaderReport(const DoodadFileHeader& header);

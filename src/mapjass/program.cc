@@ -12,14 +12,20 @@ namespace mapjass {
 
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: mapjass\n"
-    "\n"
-    "Turns the placed destructables and the terrain of a Warcraft III map into JASS\n"
-    "script. Take war3map.doo and war3map.w3e out of the map, put them in a folder\n"
+const std::string kUsage =
+    std::string(
+        "Usage: mapjass\n"
+        "\n"
+        "Turns the placed destructables and the terrain of a Warcraft III map into JASS\n"
+        "script. Take ") +
+    kDoodadFile + " and " + kTerrainFile +
+    " out of the map, put them in a folder\n"
     "and run mapjass there. It asks up to ten questions (1 is yes, 0 is no) and\n"
-    "writes war3map.doo.j and war3map.w3e.j beside them, and on request\n"
-    "war3map.old, war3mapNULL.doo, war3mapKEEP.doo and war3mapCONV.doo. It takes no\n"
+    "writes " +
+    kDoodadScriptFile + " and " + kTerrainScriptFile + " beside them, and on request\n" +
+    kDoodadBackupFile + ", " + kEmptyDoodadFile + ", " + kKeptDoodadFile + " and " +
+    kConvertedDoodadFile +
+    ". It takes no\n"
     "arguments: it works in the folder it runs in.\n"
     "\n"
     "  --help     this text\n"

@@ -1,0 +1,271 @@
+#include "build/build_program.h"
+
+#include <algorithm>
+#include <map>
+
+#include "base/byte_reader.h"
+#include "base/console.h"
+#include "base/file_names.h"
+#include "base/folder_lock.h"
+#include "base/function_parts.h"
+#include "base/output_file.h"
+#include "base/platform.h"
+#include "base/program_arguments.h"
+#include "build/destructables.h"
+#include "build/map_archive.h"
+#include "build/map_script.h"
+
+namespace mapjass {
+
+namespace {
+
+const std::string kUsage =
+    std::string(
+        "Usage: mapjass-build MAP [OUTPUT]\n"
+        "\n"
+        "Builds a copy of the map MAP (.w3x, .w3m) whose script creates the map's\n"
+        "destructables when the map starts, with the doodad script of mapjass, and\n"
+        "whose ") +
+    kDoodadFile +
+    " keeps the rest: the doodads, and the destructables\n"
+    "that the map's own script creates. MAP is only read. OUTPUT is MAP's name with\n"
+    ".built before its extension, unless given. The built map is for playing:\n"
+    "keep editing MAP, as the World Editor writes the script anew when it saves.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the program's version\n"
+    "\n"
+    "More in README.txt beside the program (README.md in its source).\n";
+
+// The archive's own files, which the library writes anew.
+constexpr const char* kLibraryFiles[] = {"(listfile)", "(attributes)"};
+constexpr char kSignatureFile[] = "(signature)";
+
+std::string fileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string counted(int64_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// What a built map differs in from its map: the files replaced, and their
+// new bytes.
+using Changes = std::map<std::string, std::string>;
+
+// What goes into the built map, worked out from the map alone.
+Status planChanges(const std::string& mapName, const MapArchive& map, const WarningSink& warn,
+                   MapDestructables& destructables, Changes& changes) {
+  if (map.has(kLuaMapScriptFile)) {
+    return Status::failure(mapName + ": the map's script is Lua (" + kLuaMapScriptFile +
+                           "); mapjass-build adds to JASS scripts only");
+  }
+  std::vector<std::string> scripts;
+  for (const char* script : {kMapScriptFile, kProtectedMapScriptFile}) {
+    if (map.has(script)) scripts.push_back(script);
+  }
+  if (scripts.empty() || !map.has(kDoodadFile)) {
+    return Status::failure(mapName + ": holds no " +
+                           (scripts.empty() ? kMapScriptFile : kDoodadFile) +
+                           ", so it is not a map to build; give the .w3x or .w3m file of a map");
+  }
+  std::string doodads;
+  if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
+    return Status::failure(read.error + "; the map is damaged: save it in the World Editor again");
+  }
+  if (Status made = mapDestructablesOf(mapName + ": " + kDoodadFile, doodads, warn, destructables);
+      !made.ok()) {
+    return made;
+  }
+  changes[kDoodadFile] = destructables.keptFile;
+  for (const std::string& name : scripts) {
+    std::string script;
+    if (Status read = map.read(name, script); !read.ok()) {
+      return Status::failure(read.error +
+                             "; the map is damaged: save it in the World Editor again");
+    }
+    if (Status inserted =
+            insertIntoMain(mapName + ": " + name, destructables.block,
+                           executeFuncCall(kDestructablesFunction), kBuildPrefix, script);
+        !inserted.ok()) {
+      return inserted;
+    }
+    changes[name] = script;
+  }
+  return Status::success();
+}
+
+// Copies every byte of `map` into `file`.
+Status copyMap(const std::string& mapPath, OutputFile& file) {
+  ByteReader in;
+  if (Status opened = ByteReader::openFile("", mapPath, in); !opened.ok()) return opened;
+  while (in.remaining() > 0) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
+    const uint8_t* p = in.take(piece);
+    if (p == nullptr) return Status::failure(in.endMessage(0, "the map"));
+    file.write(p, piece);
+  }
+  return file.finish();
+}
+
+// The first `size` bytes of the file at `path`.
+Status readStart(const std::string& path, uint64_t size, std::string& bytes) {
+  ByteReader in;
+  if (Status opened = ByteReader::openFile("", path, in); !opened.ok()) return opened;
+  bytes.assign(static_cast<size_t>(size), '\0');
+  if (!in.takeInto(reinterpret_cast<uint8_t*>(bytes.data()), size)) {
+    return Status::failure(in.endMessage(0, "the bytes before the archive"));
+  }
+  return Status::success();
+}
+
+// Reads the built map back, and holds it against what was meant: the same
+// names, every file as in the map but those replaced, which read as
+// written, the library's check as clean as for the map, and the same bytes
+// before the archive.
+Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
+                     const std::string& builtPath, const std::string& builtName,
+                     const Changes& changes, const WarningSink& warn) {
+  MapArchive built;
+  if (Status opened = built.openForReading(builtPath, builtName); !opened.ok()) return opened;
+  auto wrong = [&](const std::string& what) {
+    return Status::failure(builtName + ": the built map does not read back as it was written (" +
+                           what + "); nothing was written");
+  };
+  // The replaced files first: reading a file by its name teaches the library
+  // that name, which a map without a list of its names otherwise shows only
+  // as "File00000012.xxx", as it still does in the map.
+  for (const auto& [name, wanted] : changes) {
+    std::string got;
+    if (Status read = built.read(name, got); !read.ok()) return read;
+    if (got != wanted) return wrong(name + " differs");
+  }
+  std::vector<std::string> names = map.fileNames();
+  if (built.fileNames() != names) return wrong("its files are not the map's");
+  for (const std::string& name : names) {
+    if (built.isDamaged(name)) {
+      if (!map.isDamaged(name)) return wrong(name + " is damaged");
+      warn(builtName + ": " + name + " is damaged in the map already; it was copied as it is");
+      continue;
+    }
+    bool ownedByLibrary = std::find(std::begin(kLibraryFiles), std::end(kLibraryFiles), name) !=
+                          std::end(kLibraryFiles);
+    if (ownedByLibrary || changes.count(name) != 0) continue;
+    std::string wanted, got;
+    if (!map.read(name, wanted).ok()) continue;  // the library's check spoke for it
+    if (Status read = built.read(name, got); !read.ok()) return read;
+    if (got != wanted) return wrong(name + " differs");
+  }
+  std::string before, builtBefore;
+  if (Status read = readStart(mapPath, map.headerOffset(), before); !read.ok()) return read;
+  if (Status read = readStart(builtPath, map.headerOffset(), builtBefore); !read.ok()) return read;
+  if (before != builtBefore || built.headerOffset() != map.headerOffset()) {
+    return wrong("the bytes before the archive differ");
+  }
+  return Status::success();
+}
+
+Status buildMap(const std::string& mapPath, const std::string& outputPath, Console& console) {
+  const std::string mapName = fileNameOf(mapPath), outputName = outputPath;
+  if (mapPath.empty())
+    return Status::failure(std::string(kBuildProgram) + ": the map's name is empty");
+  if (FileKind kind = fileStateAt(mapPath, true).kind; kind != FileKind::kFile) {
+    ByteReader probe;  // says why: missing, a folder, not a plain file
+    if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
+  }
+  if (isSameFile(mapPath, outputPath)) {
+    return Status::failure(outputName +
+                           ": is the map itself, which is only ever read; give another name for "
+                           "the built map, or none for " +
+                           builtMapName(mapName));
+  }
+  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
+  WarningSink warn = console.warnings();
+  MapArchive map;
+  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) {
+    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
+  }
+  MapDestructables destructables;
+  Changes changes;
+  if (Status planned = planChanges(mapName, map, warn, destructables, changes); !planned.ok()) {
+    return planned;
+  }
+
+  FolderLock lock;
+  lock.lock(outputPath, outputName, warn);
+  OutputFile output;
+  if (Status opened = output.open("", outputPath, FileMode::kBinary); !opened.ok()) return opened;
+  if (Status copied = copyMap(mapPath, output); !copied.ok()) return copied;
+  MapArchive built;
+  if (Status opened = built.openForWriting(output.temporaryPath(), mapName); !opened.ok()) {
+    return opened;
+  }
+  for (const auto& [name, bytes] : changes) {
+    if (Status replaced = built.replace(name, bytes); !replaced.ok()) return replaced;
+  }
+  if (Status closed = built.close(); !closed.ok()) return closed;
+  if (Status checked =
+          checkBuiltMap(mapPath, map, output.temporaryPath(), outputName, changes, warn);
+      !checked.ok()) {
+    return checked;
+  }
+  if (Status placed = commitOutputs({&output}, warn); !placed.ok()) return placed;
+
+  std::string changed;
+  for (const auto& [name, bytes] : changes) {
+    if (name != kDoodadFile) changed += name + ", ";
+  }
+  console.print(mapName + " built into " + outputPath + ".\n" + "  The script creates " +
+                counted(destructables.created, "destructable") + " when the map starts, in " +
+                counted(destructables.functions, "function") + " of one game thread each.\n" +
+                "  " + kDoodadFile + " keeps " +
+                counted(destructables.doodads + destructables.scriptCreated, "record") + ": " +
+                counted(destructables.doodads, "doodad") + " and " +
+                counted(destructables.scriptCreated, "destructable") +
+                " of the map's own script.\n" + "  Changed: " + changed + kDoodadFile + ".\n" +
+                "  Keep editing " + mapName +
+                ", not the built map: the World Editor writes the script anew when it saves.\n");
+  if (map.has(kSignatureFile)) {
+    warn(outputName +
+         ": the map is signed ((signature)), and the signature no longer matches "
+         "the built map");
+  }
+  return Status::success();
+}
+
+}  // namespace
+
+std::string builtMapName(const std::string& map) {
+  size_t slash = map.find_last_of("/\\");
+  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  size_t dot = map.rfind('.');
+  if (dot == std::string::npos || dot < nameStart) return map + ".built";
+  return map.substr(0, dot) + ".built" + map.substr(dot);
+}
+
+int runBuildProgram(const std::vector<std::string>& arguments, std::FILE* in, std::FILE* out,
+                    std::FILE* err) {
+  Console console(in, out, err);
+  switch (standardRequestOf(arguments)) {
+    case StandardRequest::kHelp:
+      console.print(kUsage);
+      return 0;
+    case StandardRequest::kVersion:
+      console.print(std::string(kBuildProgram) + " " MAPJASS_VERSION " (" + mapArchiveLibrary() +
+                    ")\n");
+      return 0;
+    case StandardRequest::kNone:
+      break;
+  }
+  Status status =
+      arguments.empty() || arguments.size() > 2
+          ? Status::failure(std::string(kBuildProgram) +
+                            ": give it a map, and if you like the name of the built map: " +
+                            kBuildProgram + " MAP [OUTPUT]")
+          : buildMap(arguments[0],
+                     arguments.size() == 2 ? arguments[1] : builtMapName(arguments[0]), console);
+  return endOfRun(console, status, hasOwnConsoleWindow());
+}
+
+}  // namespace mapjass

@@ -1,0 +1,42 @@
+// What mapjass-build makes of a map's war3map.doo: the JASS that creates
+// its destructables when the map starts, and the war3map.doo that keeps
+// the rest for the game to place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/status.h"
+#include "base/warning_sink.h"
+
+namespace mapjass {
+
+// The function that creates them all, each part in a game thread of its own.
+inline constexpr char kDestructablesFunction[] = "mapjass_Destructables";
+// Every name that the block defines starts with this.
+inline constexpr char kBuildPrefix[] = "mapjass_";
+
+struct MapDestructables {
+  // The block of JASS, lines ending in "\n": a comment line, the doodad
+  // script's helpers RF, CD and SL as mapjass_RF, mapjass_CD and mapjass_SL,
+  // the parts mapjass_Destructables_1.._k, and mapjass_Destructables, as
+  // mapjass-split writes them for mapjass's list without a function.
+  std::string block;
+  // The new war3map.doo: the header, with the count of the records that
+  // stay, those records byte for byte in file order, and every byte after
+  // the last record.
+  std::string keptFile;
+  int64_t created = 0;        // destructables that the block creates
+  int32_t functions = 0;      // parts of mapjass_Destructables
+  int32_t doodads = 0;        // records that stay: life 255 ...
+  int32_t scriptCreated = 0;  // ... or flags 0, the map's own script's
+};
+
+// Reads `doodadFile`, named `name` in messages. Fails on a damaged file, on
+// version 6, and when no record is left for the block to create. A field
+// that JASS cannot take is written as 0, with a warning.
+Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
+                          const WarningSink& warn, MapDestructables& result);
+
+}  // namespace mapjass

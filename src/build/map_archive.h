@@ -1,0 +1,61 @@
+// A map archive: the MPQ archive that a map (.w3x, .w3m) is, read and
+// changed through StormLib, the field's standard library for it. Only this
+// file knows the library; everything else sees names and bytes.
+//
+// A map is "HM3W" header bytes (usually 512), then the archive, found at a
+// multiple of 512 bytes. Its files have names, though a file that no list
+// names is known only by its place ("File00000012.xxx").
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/status.h"
+
+namespace mapjass {
+
+class MapArchive {
+ public:
+  MapArchive() = default;
+  MapArchive(const MapArchive&) = delete;
+  MapArchive& operator=(const MapArchive&) = delete;
+  ~MapArchive();
+
+  // Opens the archive in the file at `path`, which messages call `name`.
+  // For writing, a protected map, which the library opens only for reading
+  // (its tables are damaged on purpose), is refused.
+  Status openForReading(const std::string& path, const std::string& name);
+  Status openForWriting(const std::string& path, const std::string& name);
+
+  bool has(const std::string& file) const;
+
+  // The whole of `file`.
+  Status read(const std::string& file, std::string& bytes) const;
+
+  // Every file's name, sorted, as the library lists them.
+  std::vector<std::string> fileNames() const;
+
+  // Where the archive starts in the file: the bytes before it are the map's.
+  uint64_t headerOffset() const;
+
+  // Whether the library's own check of `file` finds it damaged.
+  bool isDamaged(const std::string& file) const;
+
+  // Puts `bytes` in the place of `file`, compressed; no file is added.
+  Status replace(const std::string& file, const std::string& bytes);
+
+  // Writes what changed, and closes the archive.
+  Status close();
+
+ private:
+  Status failure(const std::string& what) const;
+
+  void* handle_ = nullptr;
+  std::string name_;
+};
+
+// The library's name and version, for --version.
+std::string mapArchiveLibrary();
+
+}  // namespace mapjass

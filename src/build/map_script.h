@@ -1,0 +1,25 @@
+// The map's JASS script, war3map.j, as mapjass-build changes it: the block
+// that creates the destructables goes in before the function main, and main
+// starts it first of all. No other byte changes.
+#pragma once
+
+#include <string>
+
+#include "base/status.h"
+
+namespace mapjass {
+
+// The line that starts the main function, which the editor writes, and the
+// game runs when the map starts.
+inline constexpr char kMainHead[] = "function main takes nothing returns nothing";
+
+// Puts `block` (lines that end in "\n") in `script`, named `name` in
+// messages, right before the line of kMainHead, and `call` (one line,
+// without its end) as main's first statement: after its last `local` line,
+// or right after its first line when it has none. Each inserted line ends
+// as main's line ends (CR LF, LF or CR). Fails when the script has no main,
+// or defines a name that starts with `reservedPrefix` already.
+Status insertIntoMain(const std::string& name, const std::string& block, const std::string& call,
+                      const std::string& reservedPrefix, std::string& script);
+
+}  // namespace mapjass

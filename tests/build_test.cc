@@ -1,0 +1,235 @@
+// mapjass-build as a user runs it, on map archives that the tests make with
+// the archive library: what the built map holds, and what is refused.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "map_writer.h"
+#include "test_archive.h"
+#include "test_support.h"
+
+namespace mapjass {
+namespace {
+
+using namespace std::string_literals;
+using namespace testing;
+
+const std::string kHelpers =
+    "// Destructables placed by mapjass-build from war3map.doo\n"
+    "function mapjass_RF takes nothing returns nothing\ncall FogMaskEnable(false)\n"
+    "call FogEnable(false)\ncall FogMaskEnable(true)\ncall FogEnable(true)\nendfunction\n"
+    "function mapjass_CD takes integer objectid, real x, real y, real z, real face, real scale, "
+    "integer variation returns nothing\n"
+    "set bj_lastCreatedDestructable =  "
+    "CreateDestructableZ(objectid,x,y,z,face,scale,variation)\nendfunction\n"
+    "function mapjass_SL takes integer L returns nothing\n"
+    "call SetDestructableLife(GetLastCreatedDestructable(), "
+    "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n";
+
+// A script as the editor writes one, its lines ended by `end`, with the
+// destructables' block and its call where `built` asks for them.
+std::string script(const std::string& end, bool locals, const std::string& block = "") {
+  std::vector<std::string> lines = {"globals", "integer udg_Count = 0", "endglobals",
+                                    "function InitTrig takes nothing returns nothing",
+                                    "endfunction"};
+  for (size_t at = 0; at < block.size(); at = block.find('\n', at) + 1) {
+    lines.push_back(block.substr(at, block.find('\n', at) - at));
+  }
+  lines.push_back("function main takes nothing returns nothing");
+  if (locals) lines.insert(lines.end(), {"local integer i = 0", "  local real r"});
+  if (!block.empty()) lines.push_back("call ExecuteFunc(\"mapjass_Destructables\")");
+  lines.insert(lines.end(), {"call InitTrig()", "endfunction",
+                             "function config takes nothing returns nothing", "endfunction"});
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  return text;
+}
+
+// The block for `doodads`: one function of the lines, with RF's call at its
+// end, when they fit one thread.
+std::string blockOf(const std::vector<TestDoodad>& doodads) {
+  std::string lines;
+  for (const TestDoodad& d : doodads) {
+    if (d.life != 255) lines += scriptLinesOf(d, "mapjass_");
+  }
+  return kHelpers + "function mapjass_Destructables_1 takes nothing returns nothing\n" + lines +
+         "call mapjass_RF()\nendfunction\n"
+         "function mapjass_Destructables takes nothing returns nothing\n"
+         "call ExecuteFunc(\"mapjass_Destructables_1\")\nendfunction\n";
+}
+
+// A map of each kind is built as it should be: every file as it was but the
+// script, which gains the block and its call, and war3map.doo, which keeps
+// the doodads and the destructables of the map's own script, with the bytes
+// after its records; the bytes before the archive as they were.
+TEST(Build, BuildsEachKindOfMap) {
+  const TestDoodad tree = typicalDoodad(), rock{.life = 255}, gate{.typeId = "DTg1", .flags = 0};
+  const std::vector<TestDoodad> doodads = {tree, rock, gate, {.typeId = "LTlt", .x = 64}};
+  const Bytes trailer = "\0\0\0\0\1\0\0\0LTrs\0\0\0\0\2\0\0\0\3\0\0\0"s;
+  const Bytes doo = doodadFileBytes({.doodads = doodads, .trailer = trailer});
+  const Bytes kept = doodadFileBytes({.doodads = {rock, gate}, .trailer = trailer});
+  const Bytes other = "terrain bytes";
+  struct Case {
+    const char* name;
+    size_t headerSize;
+    bool listfile;
+    std::string end;
+    bool locals;
+    std::vector<const char*> scripts;
+  };
+  const Case cases[] = {
+      {"the editor's map", 512, true, "\r\n", true, {"war3map.j"}},
+      {"no header, LF", 0, true, "\n", false, {"war3map.j"}},
+      {"a header of 1536 bytes, CR alone", 1536, true, "\r", true, {"war3map.j"}},
+      {"no list of names", 512, false, "\r\n", false, {"war3map.j"}},
+      {"the script in a folder", 512, true, "\r\n", false, {"scripts\\war3map.j"}},
+      {"both scripts, no list, a full table",
+       512,
+       false,
+       "\n",
+       true,
+       {"war3map.j", "scripts\\war3map.j"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    TestArchive map{c.headerSize, c.listfile, {{"war3map.doo", doo}, {"war3map.w3e", other}}};
+    for (const char* name : c.scripts) map.files.push_back({name, script(c.end, c.locals)});
+    const Bytes mapBytes = archiveBytes(map);
+    folder.write("Map.w3x", mapBytes);
+    auto [status, out, err] =
+        runProgram(folder, "", 0, {MAPJASS_BUILD_BINARY, {folder.file("Map.w3x")}});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, "");
+    const std::string built = folder.file("Map.built.w3x");
+    EXPECT_TRUE(matchesText(out, "Map.w3x built into " + built +
+                                     ".\n  The script creates 2 "
+                                     "destructables when the map starts, in 1 function of one game "
+                                     "thread each.\n  war3map.doo keeps 2 records: 1 doodad and 1 "
+                                     "destructable of the map's own script.\n..."))
+        << out;
+    std::vector<std::string> names;
+    std::vector<std::pair<std::string, Bytes>> expected;
+    for (const auto& [name, bytes] : map.files) {
+      names.push_back(name);
+      expected.emplace_back(name, name == "war3map.doo" ? kept
+                                  : name == "war3map.w3e"
+                                      ? bytes
+                                      : script(c.end, c.locals, blockOf(doodads)));
+    }
+    EXPECT_EQ(archiveFiles(built, names), expected);
+    EXPECT_EQ(archiveFileCount(built), archiveFileCount(folder.file("Map.w3x")));
+    EXPECT_EQ(readFile(built).substr(0, c.headerSize), mapBytes.substr(0, c.headerSize));
+    EXPECT_EQ(folder.read("Map.w3x"), mapBytes);
+    EXPECT_EQ(folder.contents().size(), 2u);
+  }
+}
+
+// Each refusal is one message, exit status 1, and no file written; the map
+// is only ever read.
+TEST(Build, RefusesWhatItCannotBuild) {
+  const Bytes doo = doodadFileBytes({.doodads = {typicalDoodad()}});
+  const std::string jass = script("\r\n", false);
+  auto map = [&](std::vector<std::pair<std::string, Bytes>> files) {
+    if (files.empty()) files = {{"war3map.doo", doo}, {"war3map.j", jass}};
+    return archiveBytes({512, true, files});
+  };
+  Bytes protectedMap = map({});
+  protectedMap.replace(512 + 4, 4, "VxOP");  // a header size that makes no sense
+  struct Case {
+    Files files;  // besides Map.w3x, when it is given
+    Bytes mapBytes;
+    std::vector<std::string> arguments;
+    std::string err;  // after "Map.w3x: " when it starts with ":"
+    std::string out = "";
+  };
+  const Case cases[] = {
+      {{},
+       "no archive here",
+       {"Map.w3x"},
+       ": is not a map archive that can be read: not an MPQ "
+       "archive; give the .w3x or .w3m file of a map"},
+      {{},
+       map({{"war3map.doo", doo}, {"war3map.j", jass}, {"war3map.lua", "print()"}}),
+       {"Map.w3x"},
+       ": the map's script is Lua (war3map.lua); mapjass-build adds to JASS scripts "
+       "only"},
+      {{},
+       map({{"war3map.doo", doodadFileBytes({.version = 6})}, {"war3map.j", jass}}),
+       {"Map.w3x"},
+       ": war3map.doo is version 6, an early beta format of the doodad file, which "
+       "is not supported; save the map in a later World Editor and build it again"},
+      {{},
+       map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}, {.flags = 0}}})},
+            {"war3map.j", jass}}),
+       {"Map.w3x"},
+       ": war3map.doo holds no destructable for the script to create (2 records: 1 "
+       "doodads, 1 destructables of the map's own script), so there is nothing to "
+       "build"},
+      {{},
+       map({{"war3map.doo", doo},
+            {"war3map.j", "globals\nreal mapjass_Speed\nendglobals\n" + jass}}),
+       {"Map.w3x"},
+       ": war3map.j: line 2 defines mapjass_Speed already: the map was built by "
+       "mapjass-build before; build the map it was built from instead"},
+      {{},
+       map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}),
+       {"Map.w3x"},
+       ": war3map.j: has no line \"function main takes nothing returns nothing\", "
+       "which the game starts the map with; build a map that the World Editor saved"},
+      {{},
+       map({{"war3map.doo", doo}}),
+       {"Map.w3x"},
+       ": holds no war3map.j, so it is not a map to "
+       "build; give the .w3x or .w3m file of a map"},
+      {{},
+       protectedMap,
+       {"Map.w3x"},
+       ": is a protected map: its archive tables are damaged on "
+       "purpose, so the library opens it only for reading; build "
+       "the map's unprotected source instead"},
+      {{},
+       map({}),
+       {"Map.w3x", "Map.w3x"},
+       "Map.w3x: is the map itself, which is only ever "
+       "read; give another name for the built map, or none "
+       "for Map.built.w3x"},
+      {{{"Other.w3x", "<link to Map.w3x>"}},
+       map({}),
+       {"Map.w3x", "Other.w3x"},
+       "Other.w3x: is the map itself, which is only ever read; give another name for the built "
+       "map, or none for Map.built.w3x"},
+      {{{"Map.built.w3x", "<read-only>"}},
+       map({}),
+       {"Map.w3x"},
+       "Map.built.w3x: is read-only; the file cannot be replaced"},
+      {{{"Map.built.w3x", "<folder>"}},
+       map({}),
+       {"Map.w3x"},
+       "Map.built.w3x: is a folder; the file cannot be written"},
+      {{}, "", {"Map.w3x"}, "Map.w3x: cannot open: No such file or directory"},
+      {{},
+       "",
+       {},
+       "mapjass-build: give it a map, and if you like the name of the built map: "
+       "mapjass-build MAP [OUTPUT]"},
+      {{}, "", {"--version"}, "", "mapjass-build " MAPJASS_VERSION " (StormLib ..."},
+      {{}, "", {"-h"}, "", "Usage: mapjass-build MAP [OUTPUT]\n..."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.err);
+    TempFolder folder;
+    if (!c.mapBytes.empty()) folder.write("Map.w3x", c.mapBytes);
+    for (const auto& [name, content] : c.files) folder.write(name, content);
+    const Files before = folder.contents();
+    auto [status, out, err] = runProgram(folder, "", 0, {MAPJASS_BUILD_BINARY, c.arguments});
+    EXPECT_EQ(status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(err, c.err.empty() ? "" : (c.err[0] == ':' ? "Map.w3x" : "") + c.err + "\n");
+    EXPECT_TRUE(matchesText(out, c.out)) << out;
+    EXPECT_EQ(differences(folder.contents(), before), "");
+  }
+}
+
+}  // namespace
+}  // namespace mapjass
