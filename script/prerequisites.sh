@@ -47,10 +47,12 @@ offer_packages() {
 # Configures the build folder $1 with every option of the project set: the
 # ones given after it as given, all others at their defaults here. Scripts
 # share build/, and a cached choice of one script must not leak into the
-# next.
+# next. MAPJASS_STORMLIB_SOURCE in the environment names a copy of
+# StormLib's source for the Windows build, which otherwise fetches it.
 configure() {
   local folder=$1
   shift
   cmake -S . -B "$folder" -DCMAKE_BUILD_TYPE=Release -DMAPJASS_TESTS=OFF -DMAPJASS_BENCH=OFF \
-    -DMAPJASS_FUZZ=OFF -DMAPJASS_SANITIZE=OFF -DMAPJASS_WERROR=OFF "$@" >/dev/null
+    -DMAPJASS_FUZZ=OFF -DMAPJASS_SANITIZE=OFF -DMAPJASS_WERROR=OFF \
+    -DMAPJASS_STORMLIB_SOURCE="${MAPJASS_STORMLIB_SOURCE:-}" "$@" >/dev/null
 }

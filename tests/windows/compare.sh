@@ -197,5 +197,57 @@ split_case "split: two arguments" "" "cp '$scripts/long.j' ." long.j long.j
 split_case "split: --help" "" ":" --help
 split_case "split: --version" "" ":" --version
 
+# mapjass-build, where both builds have it: the maps it builds must hold the
+# same files on both sides (the archives' bytes differ with the library's
+# version), and it must refuse alike.
+linux_build=$(dirname "$linux")/mapjass-build
+exe_build=$(dirname "$exe")/mapjass-build.exe
+archive_tool=$(dirname "$linux")/mapjass_archive_tool
+build_case() {
+  local name=$1 map=$2
+  shift 2
+  local dir="$work/$cases" side problems=""
+  cases=$((cases + 1))
+  mkdir -p "$dir/linux" "$dir/windows"
+  [ -n "$map" ] && cp "$map" "$dir/linux/Map.w3x" && cp "$map" "$dir/windows/Map.w3x"
+  : >"$dir/answers"
+  run_both "$dir" "$linux_build" "$exe_build" "$@"
+  cmp -s "$dir/linux.status" "$dir/windows.status" || problems+=" exit status;"
+  cmp -s <(normalised "$dir/linux.out") <(normalised "$dir/windows.out") || problems+=" stdout;"
+  cmp -s <(normalised "$dir/linux.err") <(normalised "$dir/windows.err") || problems+=" stderr;"
+  [ "$(cd "$dir/linux" && ls)" = "$(cd "$dir/windows" && ls)" ] || problems+=" files;"
+  if [ -f "$dir/linux/Map.built.w3x" ]; then
+    for side in linux windows; do
+      mkdir -p "$dir/$side.files"
+      "$archive_tool" extract "$dir/$side/Map.built.w3x" "$dir/$side.files" war3map.j war3map.doo \
+        war3map.w3e "(listfile)"
+    done
+    diff -r "$dir/linux.files" "$dir/windows.files" >/dev/null || problems+=" files inside;"
+  fi
+  if [ -n "$problems" ]; then
+    echo "FAILED $name:$problems"
+    failures=$((failures + 1))
+  else
+    echo "ok     $name"
+  fi
+}
+if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
+  perl -e 'print join("\r\n", "globals", "endglobals", "function main takes nothing returns nothing",
+    "local integer i", "call InitBlizzard()", "endfunction", "")' >"$broken/war3map.j"
+  "$archive_tool" make "$broken/sample.w3x" "war3map.doo=$samples/tft/war3map.doo" \
+    "war3map.j=$broken/war3map.j" "war3map.w3e=$samples/tft/war3map.w3e"
+  perl -e 'print pack("a4l<3", "W3do", 8, 11, 1), "LTlt", "\0" x 32, "\2\xff", "\0" x 12' \
+    >"$broken/doodads.doo"
+  "$archive_tool" make "$broken/doodads.w3x" "war3map.doo=$broken/doodads.doo" \
+    "war3map.j=$broken/war3map.j"
+  build_case "build: a sample map" "$broken/sample.w3x" Map.w3x
+  build_case "build: a map of doodads only" "$broken/doodads.w3x" Map.w3x
+  build_case "build: not a map" "$broken/empty" Map.w3x
+  build_case "build: no map" "" Map.w3x
+  build_case "build: --help" "" --help
+else
+  echo "skipped mapjass-build: it is not in both builds"
+fi
+
 echo "$((cases - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
