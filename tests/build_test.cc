@@ -144,79 +144,49 @@ TEST(Build, RefusesWhatItCannotBuild) {
     std::string err;  // after "Map.w3x: " when it starts with ":"
     std::string out = "";
   };
+  const std::vector<std::string> mapOnly = {"Map.w3x"};
+  // clang-format off
   const Case cases[] = {
-      {{},
-       "no archive here",
-       {"Map.w3x"},
-       ": is not a map archive that can be read: not an MPQ "
-       "archive; give the .w3x or .w3m file of a map"},
-      {{},
-       map({{"war3map.doo", doo}, {"war3map.j", jass}, {"war3map.lua", "print()"}}),
-       {"Map.w3x"},
-       ": the map's script is Lua (war3map.lua); mapjass-build adds to JASS scripts "
-       "only"},
-      {{},
-       map({{"war3map.doo", doodadFileBytes({.version = 6})}, {"war3map.j", jass}}),
-       {"Map.w3x"},
-       ": war3map.doo is version 6, an early beta format of the doodad file, which "
-       "is not supported; save the map in a later World Editor and build it again"},
-      {{},
-       map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}, {.flags = 0}}})},
-            {"war3map.j", jass}}),
-       {"Map.w3x"},
-       ": war3map.doo holds no destructable for the script to create (2 records: 1 "
-       "doodads, 1 destructables of the map's own script), so there is nothing to "
-       "build"},
-      {{},
-       map({{"war3map.doo", doo},
-            {"war3map.j", "globals\nreal mapjass_Speed\nendglobals\n" + jass}}),
-       {"Map.w3x"},
-       ": war3map.j: line 2 defines mapjass_Speed already: the map was built by "
+      {{}, "no archive here", mapOnly,
+       ": is not a map archive that can be read: not an MPQ archive; give the .w3x or .w3m file of "
+       "a map"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", jass}, {"war3map.lua", "print()"}}), mapOnly,
+       ": the map's script is Lua (war3map.lua); mapjass-build adds to JASS scripts only"},
+      {{}, map({{"war3map.doo", doodadFileBytes({.version = 6})}, {"war3map.j", jass}}), mapOnly,
+       ": war3map.doo is version 6, an early beta format of the doodad file, which is not "
+       "supported; save the map in a later World Editor and build it again"},
+      {{}, map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}, {.flags = 0}}})},
+                {"war3map.j", jass}}), mapOnly,
+       ": war3map.doo holds no destructable for the script to create (2 records: 1 doodads, 1 "
+       "destructables of the map's own script), so there is nothing to build"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
+       mapOnly, ": war3map.j: line 2 defines mapjass_X already: the map was built by "
        "mapjass-build before; build the map it was built from instead"},
-      {{},
-       map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}),
-       {"Map.w3x"},
-       ": war3map.j: has no line \"function main takes nothing returns nothing\", "
-       "which the game starts the map with; build a map that the World Editor saved"},
-      {{},
-       map({{"war3map.doo", doo}}),
-       {"Map.w3x"},
-       ": holds no war3map.j, so it is not a map to "
-       "build; give the .w3x or .w3m file of a map"},
-      {{},
-       protectedMap,
-       {"Map.w3x"},
-       ": is a protected map: its archive tables are damaged on "
-       "purpose, so the library opens it only for reading; build "
-       "the map's unprotected source instead"},
-      {{},
-       map({}),
-       {"Map.w3x", "Map.w3x"},
-       "Map.w3x: is the map itself, which is only ever "
-       "read; give another name for the built map, or none "
-       "for Map.built.w3x"},
-      {{{"Other.w3x", "<link to Map.w3x>"}},
-       map({}),
-       {"Map.w3x", "Other.w3x"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
+       ": war3map.j: has no line \"function main takes nothing returns nothing\", which the game "
+       "starts the map with; build a map that the World Editor saved"},
+      {{}, map({{"war3map.doo", doo}}), mapOnly,
+       ": holds no war3map.j, so it is not a map to build; give the .w3x or .w3m file of a map"},
+      {{}, protectedMap, mapOnly,
+       ": is a protected map: its archive tables are damaged on purpose, so the library opens it "
+       "only for reading; build the map's unprotected source instead"},
+      {{}, map({}), {"Map.w3x", "Map.w3x"},
+       "Map.w3x: is the map itself, which is only ever read; give another name for the built "
+       "map, or none for Map.built.w3x"},
+      {{{"Other.w3x", "<link to Map.w3x>"}}, map({}), {"Map.w3x", "Other.w3x"},
        "Other.w3x: is the map itself, which is only ever read; give another name for the built "
        "map, or none for Map.built.w3x"},
-      {{{"Map.built.w3x", "<read-only>"}},
-       map({}),
-       {"Map.w3x"},
+      {{{"Map.built.w3x", "<read-only>"}}, map({}), mapOnly,
        "Map.built.w3x: is read-only; the file cannot be replaced"},
-      {{{"Map.built.w3x", "<folder>"}},
-       map({}),
-       {"Map.w3x"},
+      {{{"Map.built.w3x", "<folder>"}}, map({}), mapOnly,
        "Map.built.w3x: is a folder; the file cannot be written"},
-      {{}, "", {"Map.w3x"}, "Map.w3x: cannot open: No such file or directory"},
-      {{},
-       "",
-       {},
-       "mapjass-build: give it a map, and if you like the name of the built map: "
+      {{}, "", mapOnly, "Map.w3x: cannot open: No such file or directory"},
+      {{}, "", {}, "mapjass-build: give it a map, and if you like the name of the built map: "
        "mapjass-build MAP [OUTPUT]"},
       {{}, "", {"--version"}, "", "mapjass-build " MAPJASS_VERSION " (StormLib ..."},
       {{}, "", {"-h"}, "", "Usage: mapjass-build MAP [OUTPUT]\n..."},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.err);
     TempFolder folder;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -154,19 +155,13 @@ TEST(DoodadJob, WritesWhatJassCanRead) {
                        "call CD( 'LTlt', 0, 0, 0, 0, 0, 0 )\n";
   std::vector<std::string> warnings = {"record 4 of 16: x", "record 4 of 16: y",
                                        "record 4 of 16: z", "record 4 of 16: scaleZ"};
+  // clang-format off
   const std::pair<float, const char*> facings[] = {
-      {4.712389f, "270"},
-      {1.5707964f, "90"},
-      {0.017453292f, "1"},
-      {6.2831855f, "360"},
-      {-0.7853982f, "-45"},
-      {0.5f, "28.6479"},
-      {1e-9f, "0.0000000572958"},
+      {4.712389f, "270"}, {1.5707964f, "90"}, {0.017453292f, "1"}, {6.2831855f, "360"},
+      {-0.7853982f, "-45"}, {0.5f, "28.6479"}, {1e-9f, "0.0000000572958"},
       {5.9e36f, "338045000000000000000000000000000000000.0"},
-      {1e37f, nullptr},
-      {-1e37f, nullptr},
-      {NAN, nullptr},
-      {-INFINITY, nullptr}};
+      {1e37f, nullptr}, {-1e37f, nullptr}, {NAN, nullptr}, {-INFINITY, nullptr}};
+  // clang-format on
   for (auto [radians, degrees] : facings) {
     file.doodads.push_back({.angle = radians});
     script += "call CD( 'LTlt', 0, 0, 0, " + std::string(degrees ? degrees : "0") + ", 1, 0 )\n";
@@ -220,29 +215,44 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
       "war3map.old: war3map.doo holds no record that the script creates, as a war3mapKEEP.doo "
       "taken into the map does; war3map.old now holds that file, not the original map's, so "
       "keep the original map");
+  // An unwrapped list of more than the 150,000 operations that one game
+  // thread is planned with: 40 a CD line, 32 an SL line; records of the
+  // map's own script (flags 0) have no lines.
+  auto many = [](int cdOnly, int withSl, int scripted) {
+    std::vector<TestDoodad> doodads(cdOnly);
+    doodads.insert(doodads.end(), withSl, TestDoodad{.life = 10});
+    doodads.insert(doodads.end(), scripted, TestDoodad{.flags = 0, .life = 10});
+    return doodads;
+  };
+  auto tooLong = [](const char* operations) {
+    return "war3map.doo.j: about " + std::string(operations) +
+           " operations in one game thread, more than the 150000 the tool plans with, so the "
+           "game may stop before the last doodad; answer 1 to the function question and the "
+           "tool splits the list across threads";
+  };
+  const std::vector<TestDoodad> mixed = {
+      destructable, {.flags = 0, .life = 5}, scripted[0], scripted[1]};
+  // clang-format off
   const Case cases[] = {
       {true, "PlaceDoodads", 0, {destructable}, {}},
       {true, "Init-1", 0, {destructable}, {named("Init-1")}},
       {true, "", 0, {destructable}, {named("")}},  // the name's answer failed
       {false, "Init-1", 0, {destructable}, {}},    // not wrapped
-      {true,
-       "RF",
-       kKept,
-       {destructable, doodad},
+      {true, "RF", kKept, {destructable, doodad},
        {named("RF"), leftOutWarnings({destructable, doodad}, true)[0]}},
-      {true,
-       "a_",
-       0,
-       {{.x = NAN}, doodad},
+      {true, "a_", 0, {{.x = NAN}, doodad},
        {nan, named("a_"), leftOutWarnings({{.x = NAN}, doodad}, false)[0]}},
-      {false,
-       "",
-       kKept,
-       {destructable, {.flags = 0, .life = 5}, scripted[0], scripted[1]},
-       leftOutWarnings({destructable, {.flags = 0, .life = 5}, scripted[0], scripted[1]}, true)},
+      {false, "", kKept, mixed, leftOutWarnings(mixed, true)},
       {false, "", kKept | kBackup, scripted, backedUp},
       {false, "", kBackup, {destructable, doodad}, leftOutWarnings({destructable, doodad}, false)},
+      {false, "", 0, many(3750, 0, 0), {}},
+      {false, "", 0, many(3749, 1, 0), {tooLong("150032")}},
+      {false, "", 0, many(0, 2084, 0), {tooLong("150048")}},
+      {false, "", 0, many(0, 2083, 0), {}},
+      {false, "", 0, many(3750, 0, 5), leftOutWarnings(many(3750, 0, 5), false)},
+      {true, "A", 0, many(0, 2084, 0), {}},  // split into functions
   };
+  // clang-format on
   for (const Case& c : cases) {
     folder.write("war3map.doo", doodadFileBytes({.doodads = c.doodads}));
     DoodadJobOptions options;
@@ -296,34 +306,6 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
   EXPECT_EQ(folder.read("war3map.doo.j"), "earlier");
 }
 
-// The game stops a thread after about 300,000 operations, so an unwrapped
-// list that would cost more than half of that is written with a warning.
-TEST(DoodadJob, WarnsWhereTheListIsTooLongForOneThread) {
-  TempFolder folder;
-  // 40 operations a CD line and 32 an SL line; the warning gives the sum.
-  // Records of the map's own script (flags 0) have no lines.
-  for (auto [cdOnly, withSl, scripted, operations] : {std::tuple{3750, 0, 0, ""},
-                                                      {3749, 1, 0, "150032"},
-                                                      {0, 2084, 0, "150048"},
-                                                      {0, 2083, 0, ""},
-                                                      {3750, 0, 5, ""}}) {
-    TestDoodadFile file{.doodads = std::vector<TestDoodad>(cdOnly)};
-    file.doodads.insert(file.doodads.end(), withSl, TestDoodad{.life = 10});
-    file.doodads.insert(file.doodads.end(), scripted, TestDoodad{.flags = 0, .life = 10});
-    folder.write("war3map.doo", doodadFileBytes(file));
-    JobRun job = run(folder, {});
-    ASSERT_TRUE(job.status.ok());
-    std::vector<std::string> expected = leftOutWarnings(file.doodads, false);
-    if (*operations != '\0') {
-      expected.push_back("war3map.doo.j: about " + std::string(operations) +
-                         " operations in one game thread, more than the 150000 the tool plans "
-                         "with, so the game may stop before the last doodad; answer 1 to the "
-                         "function question and the tool splits the list across threads");
-    }
-    EXPECT_EQ(job.warnings, expected) << cdOnly << " + " << withSl;
-  }
-}
-
 // The name of a file kept aside, whatever its number: "NAME.tmp*".
 std::string withoutTemporaryNumber(const std::string& text) {
   return std::regex_replace(text, std::regex("\\.tmp[0-9]+-[0-9]+"), ".tmp*");
@@ -349,90 +331,61 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
     int rename;            // and after this rename (1: the backup's, 5: the last) ...
     Files atRename;        // ... what appears then; "NAME.tmp*" is the earlier NAME kept aside
     std::string error;
-    Files after;  // what differs from `before`
+    // What differs from `before` at the end; unset: what appeared stays.
+    std::optional<Files> after = std::nullopt;
     std::vector<std::string> warnings = {};
+  };
+  auto one = [](const std::string& name, const std::string& content) {
+    return Files{{name, content}};
   };
   const Files earlier = {{"war3map.doo.j", "e1"},
                          {"war3map.old", "e2"},
                          {"war3mapNULL.doo", "e3"},
                          {"war3mapCONV.doo", "e4"}};
-  const Files folder = {{"war3map.doo.j", "<folder>"}};
+  const Files folder = one("war3map.doo.j", "<folder>");
   const std::string linkToFolder = "<link to " + elsewhere.path() + ">";
   const std::string linkToReadOnly = "<link to " + elsewhere.file("read-only") + ">";
+  const std::string isFolder = ": is a folder; the file cannot be written";
   Files keptForGood = reference.contents();
   keptForGood["war3map.doo.j.tmp*"] = "<folder>";
   keptForGood["war3map.doo.j.tmp*/inside"] = "x";
+  // clang-format off
   const Case cases[] = {
-      {earlier,
-       {{"war3mapCONV.doo", "<folder>"}},
-       0,
-       {},
-       "war3mapCONV.doo: is a folder; the file cannot be written",
-       {{"war3mapCONV.doo", "<folder>"}}},
-      {earlier,
-       {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}},
-       0,
-       {},
-       "war3map.doo.j: is a folder; the file cannot be written",
-       {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}}},
-      {earlier,
-       {{"war3map.old", "<other>"}},
-       0,
-       {},
-       "war3map.old: is not a plain file; the file cannot be written",
-       {{"war3map.old", "<other>"}}},
-      {earlier,
-       {{"war3mapNULL.doo", "<read-only>"}},
-       0,
-       {},
-       "war3mapNULL.doo: is read-only; the file cannot be replaced"},
-      {earlier,
-       {{"war3map.doo.j", linkToFolder}},
-       0,
-       {},
-       "war3map.doo.j: is a folder; the file cannot be written",
-       {{"war3map.doo.j", linkToFolder}}},
-      {{},
-       {{"war3mapCONV.doo", linkToReadOnly}},
-       0,
-       {},
-       "war3mapCONV.doo: is read-only; the file cannot be replaced",
-       {{"war3mapCONV.doo", linkToReadOnly}}},
-      {earlier, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
-      {{}, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory", folder},
-      {earlier,
-       {},
-       2,
+      {earlier, one("war3mapCONV.doo", "<folder>"), 0, {}, "war3mapCONV.doo" + isFolder},
+      {earlier, {{"war3map.doo.j", "<folder>"}, {"war3map.doo.j/inside", "kept"}}, 0, {},
+       "war3map.doo.j" + isFolder},
+      {earlier, one("war3map.old", "<other>"), 0, {},
+       "war3map.old: is not a plain file; the file cannot be written"},
+      {earlier, one("war3mapNULL.doo", "<read-only>"), 0, {},
+       "war3mapNULL.doo: is read-only; the file cannot be replaced", Files{}},
+      {earlier, one("war3map.doo.j", linkToFolder), 0, {}, "war3map.doo.j" + isFolder},
+      {{}, one("war3mapCONV.doo", linkToReadOnly), 0, {},
+       "war3mapCONV.doo: is read-only; the file cannot be replaced"},
+      {earlier, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory"},
+      {{}, {}, 1, folder, "war3map.doo.j: cannot replace: Is a directory"},
+      {earlier, {}, 2,
        {{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3mapKEEP.doo", "<folder>"}},
        "war3mapKEEP.doo: cannot replace: Is a directory; the earlier war3map.old is kept as "
        "war3map.old.tmp*, as it could not be put back: Is a directory",
-       {{"war3map.old", "<folder>"},
-        {"war3map.old/inside", "x"},
-        {"war3map.old.tmp*", "e2"},
-        {"war3mapKEEP.doo", "<folder>"}}},
-      {{},
-       {{"war3map.doo.j", "<link to " + elsewhere.file("target") + ">"},
-        {"war3mapCONV.doo", "<link to missing>"}},
-       0,
-       {},
-       "",
-       reference.contents()},
-      {earlier,
-       {},
-       5,
-       {{"war3map.doo.j.tmp*", "<folder>"}, {"war3map.doo.j.tmp*/inside", "x"}},
-       "",
-       keptForGood,
+       Files{{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3map.old.tmp*", "e2"},
+             {"war3mapKEEP.doo", "<folder>"}}},
+      {{}, {{"war3map.doo.j", "<link to " + elsewhere.file("target") + ">"},
+            {"war3mapCONV.doo", "<link to missing>"}}, 0, {}, "", reference.contents()},
+      {earlier, {}, 5, {{"war3map.doo.j.tmp*", "<folder>"}, {"war3map.doo.j.tmp*/inside", "x"}},
+       "", keptForGood,
        {"war3map.doo.j: the earlier file stays beside it as war3map.doo.j.tmp*, as it could not "
         "be removed (Is a directory); delete it"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.error);
     TempFolder folder;
     folder.write("war3map.doo", input);
     for (const auto& [name, content] : c.before) folder.write(name, content);
     Files expected = folder.contents();
-    for (const auto& [name, content] : c.after) expected[name] = content;
+    Files appeared = c.midway;
+    appeared.insert(c.atRename.begin(), c.atRename.end());
+    for (const auto& [name, content] : c.after.value_or(appeared)) expected[name] = content;
     int renames = 0;
     JobSetting setting{
         folder.path(),

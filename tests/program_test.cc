@@ -300,6 +300,20 @@ TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
   }
 }
 
+// What `fd` gave up to `end` (what a terminal showed, or a program said),
+// waiting for it ten seconds at most.
+std::string readUntil(int fd, const std::string& end) {
+  std::string seen;
+  char buffer[4096];
+  pollfd ready{fd, POLLIN, 0};
+  ssize_t got = 1;
+  while (got > 0 && !seen.ends_with(end) && poll(&ready, 1, 10'000) > 0 &&
+         (got = read(fd, buffer, sizeof buffer)) > 0) {
+    seen.append(buffer, static_cast<size_t>(got));
+  }
+  return seen;
+}
+
 // A run waits while another one writes in its folder, says so, and then
 // runs as usual: mapjass and mapjass-split alike.
 TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
@@ -332,16 +346,10 @@ TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
         },
         c.command);
     close(err[1]);
-    std::string said;
-    char buffer[256];
-    pollfd ready{err[0], POLLIN, 0};
-    ssize_t got = 1;
-    while (got > 0 && !said.ends_with("\n") && poll(&ready, 1, 10'000) > 0) {
-      if ((got = read(err[0], buffer, sizeof buffer)) > 0) said.append(buffer, got);
-    }
-    EXPECT_EQ(said, "warning: " + c.output +
-                        ": another run is writing files in this folder; waiting until it has "
-                        "finished\n");
+    EXPECT_EQ(readUntil(err[0], "\n"),
+              "warning: " + c.output +
+                  ": another run is writing files in this folder; waiting until it has "
+                  "finished\n");
     EXPECT_EQ(folder.contents(), c.inputs);  // not even a temporary file
     other.reset();
     int status = finish(child);
@@ -472,19 +480,6 @@ pid_t startOnTerminal(const TempFolder& folder, int& master, int& terminal, bool
   });
 }
 
-// What the terminal showed up to `end`, waiting for it ten seconds at most.
-std::string readUntil(int master, const std::string& end) {
-  std::string seen;
-  char buffer[4096];
-  pollfd ready{master, POLLIN, 0};
-  ssize_t got = 1;
-  while (got > 0 && !seen.ends_with(end) && poll(&ready, 1, 10'000) > 0 &&
-         (got = read(master, buffer, sizeof buffer)) > 0) {
-    seen.append(buffer, static_cast<size_t>(got));
-  }
-  return seen;
-}
-
 // On a terminal that shows both standard output and standard error, a
 // warning starts on a line of its own, also after the terrain report, which
 // ends without a line end. A run that a warned answer left without a job
@@ -499,6 +494,7 @@ TEST(Program, OnATerminal) {
     int signal;                  // that ends the program, or 0
     bool terrain;                // war3map.w3e.j written
   };
+  // clang-format off
   const Case cases[] = {
       {"0 1 1 1 ldrt\n", " \r\n \r\n 7\r\nwarning: war3map.w3e: no ground tileset is 'ldrt'", false,
        false, 0, true},
@@ -507,6 +503,7 @@ TEST(Program, OnATerminal) {
       {"1 0 0 0 0 1 0\n", "", true, false, SIGHUP, false},
       {"1 0 0 0 0 1 0\n", "", true, true, 0, true},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers + (c.ignoreHangUps ? " nohup" : ""));
     TempFolder folder;

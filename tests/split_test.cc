@@ -162,6 +162,9 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
        "line 1 defines the function T already; choose a function name that the script does not "
        "use"},
   };
+  const Files inJ = {{"in.j", kCdLine}};
+  const std::vector<std::string> givenInJ = {"in.j"};
+  // clang-format off
   std::vector<Case> cases = {
       {{{"war3map.w3e.j", kTerrainLine}}, {}, "T", "", "", "war3map.w3e.j", "war3map.w3e.split.j"},
       {{{"war3map.doo.j", kCdLine}}, {}, "T", "", "", "war3map.doo.j", "war3map.doo.split.j"},
@@ -170,44 +173,27 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {{{"in.txt", kCdLine}}, {"in.txt"}, "T", "", "", "in.txt", "in.txt.split.j"},
       {both, {}, "0 0 T", noneChosen, question + doodadQuestion},
       {both, {}, "x", noneChosen, question + doodadQuestion},
-      {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}},
-       {"in.j"},
-       "T",
-       "in.split.j: is a folder; the file cannot be written\n",
-       ""},  // asked nothing
+      {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}}, givenInJ, "T",
+       "in.split.j: is a folder; the file cannot be written\n", ""},  // asked nothing
       {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},
       {{}, {"--help"}, "", "", "Usage: mapjass-split [SCRIPT]\n\n..."},
       {{}, {"--version"}, "", "", "mapjass-split " MAPJASS_VERSION "\n"},
-      {{},
-       {""},
-       "",
-       "mapjass-split: the script's name is empty; give the path of a script, such "
-       "as war3map.w3e.j\n",
-       ""},
-      {{}, {"in.j"}, "", "in.j: cannot open: No such file or directory\n", ""},
-      {{{"in.j", "<folder>"}}, {"in.j"}, "T", "in.j: is a folder, not a file\n"},
-      {{{"in.j", kCdLine}, {"in.split.j", "<read-only>"}},
-       {"in.j"},
-       "T",
+      {{}, {""}, "", "mapjass-split: the script's name is empty; give the path of a script, such "
+       "as war3map.w3e.j\n", ""},
+      {{}, givenInJ, "", "in.j: cannot open: No such file or directory\n", ""},
+      {{{"in.j", "<folder>"}}, givenInJ, "T", "in.j: is a folder, not a file\n"},
+      {{{"in.j", kCdLine}, {"in.split.j", "<read-only>"}}, givenInJ, "T",
        "in.split.j: is read-only; the file cannot be replaced\n"},
-      {{{"in.j", kCdLine}},
-       {"in.j"},
-       "Place_",
-       "in.j: the function name \"Place_\" is not valid in JASS (a name starts with a letter, "
-       "holds only letters, digits and underscores, does not end in an underscore, and is no "
-       "JASS keyword or type, nor RF, CD or SL); nothing written\n"},
-      {{{"in.j", kCdLine}}, {"in.j"}, "", "in.j: no function name given; nothing written\n"},
-      {{{"in.j", kCdLine}},
-       {"in.j", "in.j"},
-       "T",
-       "mapjass-split: give it one script, or none to take war3map.w3e.j or war3map.doo.j from "
-       "the folder it runs in\n"},
-      {{{"in.j", kCdLine}},
-       {},
-       "T",
-       "mapjass-split: no war3map.w3e.j or war3map.doo.j in this folder; run mapjass here first, "
-       "or drop a script onto mapjass-split\n"},
+      {inJ, givenInJ, "Place_", "in.j: the function name \"Place_\" is not valid in JASS (a name "
+       "starts with a letter, holds only letters, digits and underscores, does not end in an "
+       "underscore, and is no JASS keyword or type, nor RF, CD or SL); nothing written\n"},
+      {inJ, givenInJ, "", "in.j: no function name given; nothing written\n"},
+      {inJ, {"in.j", "in.j"}, "T", "mapjass-split: give it one script, or none to take "
+       "war3map.w3e.j or war3map.doo.j from the folder it runs in\n"},
+      {inJ, {}, "T", "mapjass-split: no war3map.w3e.j or war3map.doo.j in this folder; run "
+       "mapjass here first, or drop a script onto mapjass-split\n"},
   };
+  // clang-format on
   for (const auto& [script, why] : refused) {
     cases.push_back({{{"in.j", script}}, {"in.j"}, "T", "in.j: " + why + "\n"});
   }

@@ -2,19 +2,22 @@
 
 namespace mapjass {
 
-StandardRequest standardRequestOf(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return StandardRequest::kNone;
+bool answeredStandardRequest(const std::vector<std::string>& arguments, std::string_view program,
+                             const std::string& usage, Console& console,
+                             std::string_view versionNote) {
+  if (arguments.empty()) return false;
   const std::string& first = arguments.front();
+  bool help = first == "--help" || first == "-h";
 #ifdef _WIN32
-  if (first == "/?") return StandardRequest::kHelp;
+  help = help || first == "/?";
 #endif
-  if (first == "--help" || first == "-h") return StandardRequest::kHelp;
-  if (first == "--version") return StandardRequest::kVersion;
-  return StandardRequest::kNone;
-}
-
-std::string versionText(std::string_view program) {
-  return std::string(program) + " " MAPJASS_VERSION "\n";
+  if (help) {
+    console.print(usage);
+  } else if (first == "--version") {
+    std::string note = versionNote.empty() ? "" : " (" + std::string(versionNote) + ")";
+    console.print(std::string(program) + " " MAPJASS_VERSION + note + "\n");
+  }
+  return help || first == "--version";
 }
 
 }  // namespace mapjass

@@ -7,14 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "base/console.h"
+
 namespace mapjass {
 
-enum class StandardRequest { kNone, kHelp, kVersion };
-
-// What the first argument asks for.
-StandardRequest standardRequestOf(const std::vector<std::string>& arguments);
-
-// "NAME VERSION" and a line end; the version is the project's.
-std::string versionText(std::string_view program);
+// When the first argument asks for help or the version, prints `usage`, or
+// "PROGRAM VERSION" (with `versionNote` in brackets after it), and is true:
+// the program then ends with status 0.
+bool answeredStandardRequest(const std::vector<std::string>& arguments, std::string_view program,
+                             const std::string& usage, Console& console,
+                             std::string_view versionNote = "");
 
 }  // namespace mapjass

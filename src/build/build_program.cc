@@ -247,16 +247,8 @@ std::string builtMapName(const std::string& map) {
 int runBuildProgram(const std::vector<std::string>& arguments, std::FILE* in, std::FILE* out,
                     std::FILE* err) {
   Console console(in, out, err);
-  switch (standardRequestOf(arguments)) {
-    case StandardRequest::kHelp:
-      console.print(kUsage);
-      return 0;
-    case StandardRequest::kVersion:
-      console.print(std::string(kBuildProgram) + " " MAPJASS_VERSION " (" + mapArchiveLibrary() +
-                    ")\n");
-      return 0;
-    case StandardRequest::kNone:
-      break;
+  if (answeredStandardRequest(arguments, kBuildProgram, kUsage, console, mapArchiveLibrary())) {
+    return 0;
   }
   Status status =
       arguments.empty() || arguments.size() > 2

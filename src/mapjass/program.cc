@@ -61,16 +61,7 @@ std::string folderName(const std::string& folder) {
 int runMapjass(const std::vector<std::string>& arguments, const std::string& folder, std::FILE* in,
                std::FILE* out, std::FILE* err) {
   Console console(in, out, err);
-  switch (standardRequestOf(arguments)) {
-    case StandardRequest::kHelp:
-      console.print(kUsage);
-      return 0;
-    case StandardRequest::kVersion:
-      console.print(versionText(kMapjassProgram));
-      return 0;
-    case StandardRequest::kNone:
-      break;
-  }
+  if (answeredStandardRequest(arguments, kMapjassProgram, kUsage, console)) return 0;
   if (!arguments.empty()) {
     console.warn(std::string(kMapjassProgram) +
                  " takes no arguments; it works on the files in the folder it runs in, " +

@@ -127,16 +127,7 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
 int runSplitProgram(const std::vector<std::string>& arguments, const std::string& folder,
                     std::FILE* in, std::FILE* out, std::FILE* err) {
   Console console(in, out, err);
-  switch (standardRequestOf(arguments)) {
-    case StandardRequest::kHelp:
-      console.print(kUsage);
-      return 0;
-    case StandardRequest::kVersion:
-      console.print(versionText(kSplitProgram));
-      return 0;
-    case StandardRequest::kNone:
-      break;
-  }
+  if (answeredStandardRequest(arguments, kSplitProgram, kUsage, console)) return 0;
   // A refused answer fails the program with a message of its own.
   Dialogue dialogue(console);
   return endOfRun(console, splitChosenScript(arguments, folder, dialogue));
