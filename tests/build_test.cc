@@ -46,17 +46,31 @@ std::string script(const std::string& end, bool locals, const std::string& block
   return text;
 }
 
-// The block for `doodads`: one function of the lines, with RF's call at its
-// end, when they fit one thread.
-std::string blockOf(const std::vector<TestDoodad>& doodads) {
-  std::string lines;
+// The block for `doodads`: their lines, and RF's call after them, in
+// functions of up to 144,000 operations (40 a CD line, 32 an SL line, 40
+// RF's call), and the function that starts them. `parts` tells how many.
+std::string blockOf(const std::vector<TestDoodad>& doodads, size_t& parts) {
+  std::vector<std::string> lines = {""};
+  int64_t operations = 0;
+  auto add = [&](const std::string& text, int64_t cost) {
+    if (operations + cost > 144'000) lines.emplace_back(), operations = 0;
+    lines.back() += text;
+    operations += cost;
+  };
   for (const TestDoodad& d : doodads) {
-    if (d.life != 255) lines += scriptLinesOf(d, "mapjass_");
+    if (d.life != 255 && d.flags != 0) add(scriptLinesOf(d, "mapjass_"), d.life < 100 ? 72 : 40);
   }
-  return kHelpers + "function mapjass_Destructables_1 takes nothing returns nothing\n" + lines +
-         "call mapjass_RF()\nendfunction\n"
-         "function mapjass_Destructables takes nothing returns nothing\n"
-         "call ExecuteFunc(\"mapjass_Destructables_1\")\nendfunction\n";
+  add("call mapjass_RF()\n", 40);
+  std::string block = kHelpers, starts;
+  for (size_t i = 1; i <= lines.size(); ++i) {
+    std::string part = "mapjass_Destructables_" + std::to_string(i);
+    block +=
+        "function " + part + " takes nothing returns nothing\n" + lines[i - 1] + "endfunction\n";
+    starts += "call ExecuteFunc(\"" + part + "\")\n";
+  }
+  parts = lines.size();
+  return block + "function mapjass_Destructables takes nothing returns nothing\n" + starts +
+         "endfunction\n";
 }
 
 // A map of each kind is built as it should be: every file as it was but the
@@ -65,9 +79,7 @@ std::string blockOf(const std::vector<TestDoodad>& doodads) {
 // after its records; the bytes before the archive as they were.
 TEST(Build, BuildsEachKindOfMap) {
   const TestDoodad tree = typicalDoodad(), rock{.life = 255}, gate{.typeId = "DTg1", .flags = 0};
-  const std::vector<TestDoodad> doodads = {tree, rock, gate, {.typeId = "LTlt", .x = 64}};
   const Bytes trailer = "\0\0\0\0\1\0\0\0LTrs\0\0\0\0\2\0\0\0\3\0\0\0"s;
-  const Bytes doo = doodadFileBytes({.doodads = doodads, .trailer = trailer});
   const Bytes kept = doodadFileBytes({.doodads = {rock, gate}, .trailer = trailer});
   const Bytes other = "terrain bytes";
   struct Case {
@@ -77,6 +89,7 @@ TEST(Build, BuildsEachKindOfMap) {
     std::string end;
     bool locals;
     std::vector<const char*> scripts;
+    int trees = 0;  // more destructables, to fill more than one function
   };
   const Case cases[] = {
       {"the editor's map", 512, true, "\r\n", true, {"war3map.j"}},
@@ -90,10 +103,16 @@ TEST(Build, BuildsEachKindOfMap) {
        "\n",
        true,
        {"war3map.j", "scripts\\war3map.j"}},
+      {"two functions", 512, true, "\r\n", false, {"war3map.j"}, 3'598},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
+    std::vector<TestDoodad> doodads = {tree, rock, gate, {.typeId = "LTlt", .x = 64}};
+    doodads.insert(doodads.end(), c.trees, {.typeId = "LTlt"});
+    size_t parts = 0;
+    const std::string block = blockOf(doodads, parts);
+    const Bytes doo = doodadFileBytes({.doodads = doodads, .trailer = trailer});
     TestArchive map{c.headerSize, c.listfile, {{"war3map.doo", doo}, {"war3map.w3e", other}}};
     for (const char* name : c.scripts) map.files.push_back({name, script(c.end, c.locals)});
     const Bytes mapBytes = archiveBytes(map);
@@ -103,20 +122,20 @@ TEST(Build, BuildsEachKindOfMap) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(err, "");
     const std::string built = folder.file("Map.built.w3x");
-    EXPECT_TRUE(matchesText(out, "Map.w3x built into " + built +
-                                     ".\n  The script creates 2 "
-                                     "destructables when the map starts, in 1 function of one game "
-                                     "thread each.\n  war3map.doo keeps 2 records: 1 doodad and 1 "
-                                     "destructable of the map's own script.\n..."))
+    EXPECT_TRUE(matchesText(
+        out, "Map.w3x built into " + built + ".\n  The script creates " +
+                 std::to_string(2 + c.trees) + " destructables when the map starts, in " +
+                 std::to_string(parts) + (parts == 1 ? " function" : " functions") +
+                 " of one game thread each.\n  war3map.doo keeps 2 records: 1 "
+                 "doodad and 1 destructable of the map's own script.\n..."))
         << out;
     std::vector<std::string> names;
     std::vector<std::pair<std::string, Bytes>> expected;
     for (const auto& [name, bytes] : map.files) {
       names.push_back(name);
-      expected.emplace_back(name, name == "war3map.doo" ? kept
-                                  : name == "war3map.w3e"
-                                      ? bytes
-                                      : script(c.end, c.locals, blockOf(doodads)));
+      expected.emplace_back(name, name == "war3map.doo"   ? kept
+                                  : name == "war3map.w3e" ? bytes
+                                                          : script(c.end, c.locals, block));
     }
     EXPECT_EQ(archiveFiles(built, names), expected);
     EXPECT_EQ(archiveFileCount(built), archiveFileCount(folder.file("Map.w3x")));
@@ -157,8 +176,8 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "supported; save the map in a later World Editor and build it again"},
       {{}, map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}, {.flags = 0}}})},
                 {"war3map.j", jass}}), mapOnly,
-       ": war3map.doo holds no destructable for the script to create (2 records: 1 doodads, 1 "
-       "destructables of the map's own script), so there is nothing to build"},
+       ": war3map.doo holds no destructable for the script to create (2 records: 1 doodad, 1 "
+       "destructable of the map's own script), so there is nothing to build"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_X already: the map was built by "
        "mapjass-build before; build the map it was built from instead"},
@@ -167,6 +186,14 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "starts the map with; build a map that the World Editor saved"},
       {{}, map({{"war3map.doo", doo}}), mapOnly,
        ": holds no war3map.j, so it is not a map to build; give the .w3x or .w3m file of a map"},
+      {{}, map({{"war3map.doo", doo.substr(0, 40)}, {"war3map.j", jass}}), mapOnly,
+       ": war3map.doo: file ends inside record 1 of 1 (offset 40); the map is damaged: save it "
+       "in the World Editor again"},
+      {{}, map({{"war3map.doo", doodadFileBytes({.doodads = {{.typeId = "A'BC"}}})},
+                {"war3map.j", jass}}), mapOnly,
+       ": war3map.doo: record 1 of 1: its type is no four-character code that JASS can take; the "
+       "map is damaged: save it in the World Editor again"},
+      {{}, map({}), {"Map.w3x", ""}, "mapjass-build: the built map's name is empty"},
       {{}, protectedMap, mapOnly,
        ": is a protected map: its archive tables are damaged on purpose, so the library opens it "
        "only for reading; build the map's unprotected source instead"},

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <regex>
 #include <string>
 
 #include "test_support.h"
@@ -56,15 +55,15 @@ std::string ask(const std::string& input) {
   }
   // A warning shows as the answer it quotes, the question it names, and the
   // name that the function name note gives, if any.
-  const std::regex warning(
-      "warning: the answer \"(.*)\" to \"(.*)\" is neither 1 \\(yes\\) nor 0 \\(no\\), so that "
-      "question and every later one keep \"no\"(; a function name is one word, so the name was "
-      "taken as \"(.*)\")?\n");
-  std::smatch match;
+  const std::string warning =
+      "warning: the answer \"{}\" to \"{}\" is neither 1 (yes) nor 0 (no), so that question and "
+      "every later one keep \"no\"{}\n";
+  const std::string name = "; a function name is one word, so the name was taken as \"{}\"";
+  std::vector<std::string> parts, named;
   std::string warned;
-  if (std::regex_match(warnings, match, warning)) {
-    warned = " warned [" + match[1].str() + "] at [" + match[2].str() + "]" +
-             (match[3].matched ? " name [" + match[4].str() + "]" : "");
+  if (matchesPattern(warnings, warning, parts)) {
+    warned = " warned [" + parts[0] + "] at [" + parts[1] + "]" +
+             (matchesPattern(parts[2], name, named) ? " name [" + named[0] + "]" : parts[2]);
   } else if (!warnings.empty()) {
     warned = " unexpected warnings: " + warnings;
   }

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -308,7 +307,12 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
 
 // The name of a file kept aside, whatever its number: "NAME.tmp*".
 std::string withoutTemporaryNumber(const std::string& text) {
-  return std::regex_replace(text, std::regex("\\.tmp[0-9]+-[0-9]+"), ".tmp*");
+  std::string result = text;
+  for (size_t at = result.find(".tmp"); at != std::string::npos; at = result.find(".tmp", at + 1)) {
+    size_t end = result.find_first_not_of("0123456789-", at + 4);
+    result.replace(at + 4, (end == std::string::npos ? result.size() : end) - at - 4, "*");
+  }
+  return result;
 }
 
 // A job's outputs take their places together at its end, or none does.

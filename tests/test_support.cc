@@ -27,6 +27,36 @@ void writeFile(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+bool matchesPattern(const std::string& text, const std::string& pattern,
+                    std::vector<std::string>& parts) {
+  parts.clear();
+  size_t at = pattern.find("{}");
+  if (text.compare(0, std::min(at, pattern.size()), pattern, 0, at) != 0) return false;
+  if (at == std::string::npos) return text == pattern;
+  size_t from = at;  // in `text`
+  while (at != std::string::npos) {
+    size_t next = pattern.find("{}", at + 2);
+    std::string literal = pattern.substr(at + 2, next == std::string::npos ? next : next - at - 2);
+    size_t found = next == std::string::npos ? text.size() - std::min(text.size(), literal.size())
+                                             : text.find(literal, from);
+    if (found == std::string::npos || found < from ||
+        text.compare(found, literal.size(), literal)) {
+      return false;
+    }
+    parts.push_back(text.substr(from, found - from));
+    from = found + literal.size();
+    at = next;
+  }
+  return from == text.size();
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
 std::string differences(const std::string& actual, const std::string& expected) {
   if (actual == expected) return "";
   size_t at = 0;

@@ -41,6 +41,14 @@ std::string differences(const std::string& actual, const std::string& expected);
 // differences of each file that both have.
 std::string differences(const Files& actual, const Files& expected);
 
+// Whether `text` is `pattern`, in which each "{}" stands for any text (as
+// little as lets the rest match); those texts go to `parts`.
+bool matchesPattern(const std::string& text, const std::string& pattern,
+                    std::vector<std::string>& parts);
+
+// `text` with every `from` replaced by `to`.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+
 // Whether `actual` is `expected`; an `expected` that ends with "..." needs
 // only to begin `actual`, and an empty one is not compared.
 inline bool matchesText(const std::string& actual, const std::string& expected) {

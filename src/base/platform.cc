@@ -19,7 +19,10 @@
 #include <shellapi.h>
 // clang-format on
 #else
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace mapjass {
@@ -219,6 +222,12 @@ bool isSameFile(const std::string& a, const std::string& b) {
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
+// The Windows build carries its own libraries, which do not crash on what
+// the tests and the real maps give them.
+Status runApart(const std::function<Status()>& work, const std::string&) {
+  return work();
+}
+
 bool hasOwnConsoleWindow() {
   DWORD processes[2];
   return GetConsoleProcessList(processes, 2) == 1;
@@ -341,6 +350,48 @@ bool isSameFile(const std::string& a, const std::string& b) {
   struct stat first, second;
   return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
          first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+Status runApart(const std::function<Status()>& work, const std::string& what) {
+  int message[2];
+  if (pipe(message) != 0) return work();
+  std::fflush(nullptr);
+  pid_t child = fork();
+  if (child < 0) {
+    close(message[0]);
+    close(message[1]);
+    return work();
+  }
+  if (child == 0) {
+    close(message[0]);
+    Status status = work();
+    for (size_t at = 0; at < status.error.size();) {
+      long written = ::write(message[1], status.error.data() + at, status.error.size() - at);
+      if (written <= 0) break;
+      at += static_cast<size_t>(written);
+    }
+    // No destructor of the parent's objects may run here: they would remove
+    // its files.
+    _exit(status.ok() ? 0 : 1);
+  }
+  close(message[1]);
+  std::string error;
+  char buffer[4096];
+  for (long got; (got = ::read(message[0], buffer, sizeof buffer)) != 0;) {
+    if (got > 0) error.append(buffer, static_cast<size_t>(got));
+    if (got < 0 && errno != EINTR) break;
+  }
+  close(message[0]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFSIGNALED(status)) {
+    return Status::failure(what + " (" + strsignal(WTERMSIG(status)) + ")");
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    return Status::failure(error.empty() ? what : error);
+  }
+  return Status::success();
 }
 
 bool hasOwnConsoleWindow() {

@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/status.h"
 
 namespace mapjass {
 
@@ -98,6 +101,12 @@ std::string currentFolder();
 // Whether `a` and `b` are the same file, whichever names or links lead to
 // it. False when either is missing.
 bool isSameFile(const std::string& a, const std::string& b);
+
+// Runs `work` in a process of its own where the system has them, so that a
+// library that crashes or aborts in it ends that process, not the program:
+// the result is then a failure that says so, after `what`. `work` must
+// leave its results in files, as nothing else comes back but its Status.
+Status runApart(const std::function<Status()>& work, const std::string& what);
 
 // Whether the program has a console window of its own, which closes when it
 // ends: a double click, or a file dropped onto it, on Windows. Never

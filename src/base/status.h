@@ -16,4 +16,9 @@ struct [[nodiscard]] Status {
   static Status failure(std::string message) { return Status{std::move(message)}; }
 };
 
+// "1 record", "2 records": a count in a message.
+inline std::string counted(long long n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 }  // namespace mapjass

@@ -38,16 +38,11 @@ const std::string kUsage =
     "More in README.txt beside the program (README.md in its source).\n";
 
 // The archive's own files, which the library writes anew.
-constexpr const char* kLibraryFiles[] = {"(listfile)", "(attributes)"};
-constexpr char kSignatureFile[] = "(signature)";
+constexpr const char* kLibraryFiles[] = {kListFile, kAttributesFile};
 
 std::string fileNameOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string counted(int64_t n, const char* what) {
-  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
 
 // What a built map differs in from its map: the files replaced, and their
@@ -168,8 +163,10 @@ Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
 
 Status buildMap(const std::string& mapPath, const std::string& outputPath, Console& console) {
   const std::string mapName = fileNameOf(mapPath), outputName = outputPath;
-  if (mapPath.empty())
-    return Status::failure(std::string(kBuildProgram) + ": the map's name is empty");
+  if (mapPath.empty() || outputPath.empty()) {
+    return Status::failure(std::string(kBuildProgram) + ": the " +
+                           (mapPath.empty() ? "map's" : "built map's") + " name is empty");
+  }
   if (FileKind kind = fileStateAt(mapPath, true).kind; kind != FileKind::kFile) {
     ByteReader probe;  // says why: missing, a folder, not a plain file
     if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
@@ -197,14 +194,27 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
   OutputFile output;
   if (Status opened = output.open("", outputPath, FileMode::kBinary); !opened.ok()) return opened;
   if (Status copied = copyMap(mapPath, output); !copied.ok()) return copied;
-  MapArchive built;
-  if (Status opened = built.openForWriting(output.temporaryPath(), mapName); !opened.ok()) {
-    return opened;
-  }
-  for (const auto& [name, bytes] : changes) {
-    if (Status replaced = built.replace(name, bytes); !replaced.ok()) return replaced;
-  }
-  if (Status closed = built.close(); !closed.ok()) return closed;
+  // Apart from this process: the library has been seen to crash here (the
+  // distribution's StormLib 9.22, when it signs a signed map anew), and a
+  // crash must still leave OUTPUT as it was and no file behind.
+  Status written = runApart(
+      [&] {
+        MapArchive built;
+        if (Status opened = built.openForWriting(output.temporaryPath(), mapName); !opened.ok()) {
+          return opened;
+        }
+        for (const auto& [name, bytes] : changes) {
+          if (Status replaced = built.replace(name, bytes); !replaced.ok()) return replaced;
+        }
+        return built.close();
+      },
+      outputName + ": the archive library failed while it wrote the built map" +
+          (map.has(kSignatureFile)
+               ? ", which it signs anew as the map is signed: take the map's (signature) out "
+                 "with an MPQ editor, or build it with mapjass-build.exe"
+               : "") +
+          "; nothing was written");
+  if (!written.ok()) return written;
   if (Status checked =
           checkBuiltMap(mapPath, map, output.temporaryPath(), outputName, changes, warn);
       !checked.ok()) {

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "base/byte_reader.h"
+#include "base/file_names.h"
 #include "base/function_parts.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/little_endian.h"
+#include "build/build_program.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
 
@@ -14,7 +16,21 @@ namespace mapjass {
 
 namespace {
 
-constexpr char kBlockComment[] = "// Destructables placed by mapjass-build from war3map.doo\n";
+const std::string kBlockComment =
+    std::string("// Destructables placed by ") + kBuildProgram + " from " + kDoodadFile + "\n";
+
+constexpr char kDamaged[] = "; the map is damaged: save it in the World Editor again";
+
+// Whether JASS can take `id` as a four-character code between single
+// quotes: four printable characters, none of them a quote or a backslash.
+// mapjass writes what it reads, for a person to look at; a built map's
+// script goes straight into the game.
+bool isJassCode(const char id[4]) {
+  for (int i = 0; i < 4; ++i) {
+    if (id[i] < 0x20 || id[i] > 0x7E || id[i] == '\'' || id[i] == '\\') return false;
+  }
+  return true;
+}
 
 // `line` with a call or the definition of RF, CD or SL prefixed, so that
 // the block's helpers cannot meet functions of the map's own.
@@ -51,7 +67,9 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   ByteReader in;
   in.openBytes(name, doodadFile);
   DoodadFileHeader header;
-  if (Status read = readDoodadFileHeader(in, header); !read.ok()) return read;
+  if (Status read = readDoodadFileHeader(in, header); !read.ok()) {
+    return Status::failure(read.error + kDamaged);
+  }
   if (header.version == kBetaDoodadVersion) {
     return Status::failure(name +
                            " is version 6, an early beta format of the doodad file, which is not "
@@ -72,12 +90,17 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   for (int32_t i = 0; i < header.doodadCount; ++i) {
     uint64_t start = in.offset();
     if (!readDoodadRecord(in, format, record, &raw)) {
-      return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)));
+      return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)) +
+                             kDamaged);
     }
     if (isDoodad(record) || isCreatedByMapScript(record)) {
       result.keptFile += raw;
       ++(isDoodad(record) ? result.doodads : result.scriptCreated);
       continue;
+    }
+    if (!isJassCode(record.typeId)) {
+      return Status::failure(name + ": " + recordLocation(i, header.doodadCount) +
+                             ": its type is no four-character code that JASS can take" + kDamaged);
     }
     unsigned nonFinite = 0;
     size_t size = formatDoodadLines(lines, record, nonFinite);
@@ -89,10 +112,10 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   }
   if (result.created == 0) {
     return Status::failure(name + " holds no destructable for the script to create (" +
-                           std::to_string(std::max(header.doodadCount, 0)) +
-                           " records: " + std::to_string(result.doodads) + " doodads, " +
-                           std::to_string(result.scriptCreated) +
-                           " destructables of the map's own script), so there is nothing to build");
+                           counted(std::max(header.doodadCount, 0), "record") + ": " +
+                           counted(result.doodads, "doodad") + ", " +
+                           counted(result.scriptCreated, "destructable") +
+                           " of the map's own script), so there is nothing to build");
   }
   // RF ends the list, as in mapjass's script, as a call line of its own.
   parts.startUnit(operationsOf(LineKind::kOther));

@@ -82,10 +82,6 @@ Status chooseScript(const std::vector<std::string>& arguments, const std::string
   return programFailure("no script chosen; nothing written");
 }
 
-std::string counted(int64_t n, const char* what) {
-  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
-
 Status splitChosenScript(const std::vector<std::string>& arguments, const std::string& folder,
                          Dialogue& dialogue) {
   std::string script;
