@@ -149,7 +149,6 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
           "FOLDER\n",
           {}, std::string(kQ1) + kQ7, {"/some/map"}),
       row("--help", {}, "", 0, "", {}, "Usage: mapjass\n\n...", {"--help"}),
-      row("-h", {}, "", 0, "", {}, "Usage: mapjass\n\n...", {"-h"}),
       row("--version", {}, "", 0, "", {}, "mapjass " MAPJASS_VERSION "\n", {"--version"}),
       row("version 6", {{"war3map.doo", doodadFileBytes({.version = 6, .subversion = 7})}},
           "1 0 0 0 0 0\n", 0,
@@ -193,109 +192,64 @@ int finish(pid_t child) {
   return status;
 }
 
-// Ctrl-C, Ctrl-\\, a closed terminal or a kill in the middle of a run: the
+// Ctrl-C, Ctrl-\\, a closed terminal or a kill. In the middle of a job the
 // process ends, and the earlier outputs stay with no temporary file beside
-// them. A signal that was ignored at start (nohup) stays ignored, and the
-// run goes on to its end.
-TEST(Program, AnInterruptedRunLeavesNoTemporaryFile) {
-  for (auto [signal, ignored] : {std::pair{SIGINT, false},
-                                 {SIGTERM, false},
-                                 {SIGHUP, false},
-                                 {SIGQUIT, false},
-                                 {SIGHUP, true}}) {
-    SCOPED_TRACE(signal);
+// them; while the outputs take their places the interrupt waits until all
+// are in place, and then ends the run. A signal that was ignored at start
+// (nohup) stays ignored, and the run goes on to its end. The run is a fork
+// of this process, in the folder, with the program's signal handling, that
+// runs the doodad job and interrupts itself: at the warning about a NaN,
+// when the temporary files exist, or after the first rename.
+TEST(Program, AnInterruptLeavesNoHalfOfARun) {
+  const DoodadJobOptions options{.convertDoodadVersion = true,
+                                 .wrapInFunction = true,
+                                 .functionName = "Init",
+                                 .createEmptyDoodadFile = true,
+                                 .backupDoodadFile = true};
+  const Bytes input = doodadFileBytes({.doodads = {{.x = NAN}}});
+  TempFolder reference;
+  reference.write("war3map.doo", input);
+  ASSERT_TRUE(runJob(runDoodadJob, options, reference).status.ok());
+  struct Case {
+    int signal;
+    bool atRename, ignored, earlier;
+  };
+  std::vector<Case> cases = {{SIGHUP, false, true, true}, {SIGINT, true, false, false}};
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    cases.insert(cases.end(), {{signal, false, false, true}, {signal, true, false, true}});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.signal) + (c.atRename ? " at a rename" : " mid-job") +
+                 (c.ignored ? ", ignored" : "") + (c.earlier ? ", over earlier outputs" : ""));
     TempFolder folder;
-    prepare(folder, {{"war3map.doo", doodadFileBytes({.doodads = {{.x = NAN}}})}});
-    const Files before = folder.contents();
-    // Standard error is a pipe that is already full, so the warning about
-    // the NaN stops the program halfway through the job.
-    int err[2];
-    ASSERT_EQ(pipe2(err, O_NONBLOCK), 0);
-    const std::string filler(4096, 'x');
-    while (write(err[1], filler.data(), filler.size()) > 0) {
+    c.earlier ? prepare(folder, {{"war3map.doo", input}}) : folder.write("war3map.doo", input);
+    Files expected = folder.contents();
+    if (c.atRename || c.ignored) {
+      for (const auto& [name, content] : reference.contents()) expected[name] = content;
     }
-    fcntl(err[1], F_SETFL, 0);
-    fcntl(err[0], F_SETFL, 0);
-    writeFile(folder.path() + ".in", "1 1 0 0 0 0\n");
-    pid_t child = startProgram(folder, [&] {
-      dup2(open((folder.path() + ".in").c_str(), O_RDONLY), 0);
-      dup2(open("/dev/null", O_WRONLY), 1);
-      dup2(err[1], 2);
-      if (ignored) std::signal(signal, SIG_IGN);
+    pid_t child = fork();
+    if (child == 0) {
+      defaultSignals();
+      if (c.ignored) std::signal(c.signal, SIG_IGN);
       // Core files allowed: Ctrl-\ must not leave one in the folder.
       rlimit core;
       getrlimit(RLIMIT_CORE, &core);
       core.rlim_cur = core.rlim_max;
       setrlimit(RLIMIT_CORE, &core);
-    });
-    close(err[1]);
-    // It is stuck once the script's and the converted copy's temporary
-    // files exist.
-    size_t files = 0;
-    for (int wait = 0; wait < 1000 && (files = folder.contents().size()) < before.size() + 2 &&
-                       waitpid(child, nullptr, WNOHANG) == 0;
-         ++wait) {
-      usleep(10'000);
-    }
-    kill(child, signal);
-    // Let it go on: an ignored signal must not have ended it.
-    char buffer[4096];
-    while (read(err[0], buffer, sizeof buffer) > 0) {
+      if (chdir(folder.path().c_str()) != 0) _exit(2);
+      installSignalHandling();
+      auto interrupt = [&c](bool atRename) {
+        if (atRename == c.atRename) std::raise(c.signal);
+      };
+      Status status = runDoodadJob(
+          options, {"", [](std::string_view) {}, [&](const std::string&) { interrupt(false); },
+                    [&] { interrupt(true); }});
+      _exit(status.ok() ? 0 : 1);
     }
     int status = finish(child);
-    EXPECT_EQ(files, before.size() + 2);
-    Files after = folder.contents(), unchanged = before;
-    if (ignored) {
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-      for (const char* name : {"war3map.doo.j", "war3mapCONV.doo"}) {
-        EXPECT_NE(after[name], before.at(name));
-        after.erase(name);
-        unchanged.erase(name);
-      }
-    } else {
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
-    }
-    EXPECT_EQ(after, unchanged);
-    close(err[0]);
-    std::remove((folder.path() + ".in").c_str());
-  }
-}
-
-// An interrupt while the outputs take their places, here right after the
-// first of them has: it waits until all are in place, and then ends the
-// run. The outputs are all new, and no other file is left. The run is a
-// fork of this process, with the program's signal handling, that runs the
-// doodad job with a seam after each rename.
-TEST(Program, AnInterruptWhileOutputsTakeTheirPlacesWaits) {
-  const std::string answers = "1 1 1 Init 1 1 0\n";
-  TempFolder reference;
-  reference.write("war3map.doo", kDoodads);
-  ASSERT_EQ(std::get<0>(runProgram(reference, answers)), 0);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
-    for (bool earlier : {true, false}) {
-      SCOPED_TRACE(std::to_string(signal) + (earlier ? " over earlier outputs" : ""));
-      TempFolder folder;
-      earlier ? prepare(folder, {{"war3map.doo", kDoodads}})
-              : folder.write("war3map.doo", kDoodads);
-      Files expected = folder.contents();
-      for (const auto& [name, content] : reference.contents()) expected[name] = content;
-      pid_t child = fork();
-      if (child == 0) {
-        defaultSignals();
-        installSignalHandling();
-        Status status = runDoodadJob({.convertDoodadVersion = true,
-                                      .wrapInFunction = true,
-                                      .functionName = "Init",
-                                      .createEmptyDoodadFile = true,
-                                      .backupDoodadFile = true},
-                                     {folder.path(), [](std::string_view) {},
-                                      [](const std::string&) {}, [=] { std::raise(signal); }});
-        _exit(status.ok() ? 0 : 1);
-      }
-      int status = finish(child);
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal);
-      EXPECT_EQ(folder.contents(), expected);
-    }
+    EXPECT_TRUE(c.ignored ? WIFEXITED(status) && WEXITSTATUS(status) == 0
+                          : WIFSIGNALED(status) && WTERMSIG(status) == c.signal);
+    EXPECT_EQ(differences(folder.contents(), expected), "");
   }
 }
 

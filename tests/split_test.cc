@@ -171,6 +171,8 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {both, {}, "1 T", "", question, "war3map.w3e.j", "war3map.w3e.split.j"},
       {both, {}, "0 1 T", "", question + doodadQuestion, "war3map.doo.j", "war3map.doo.split.j"},
       {{{"in.txt", kCdLine}}, {"in.txt"}, "T", "", "", "in.txt", "in.txt.split.j"},
+      {{{"sub", "<folder>"}, {"sub/in.j", kCdLine}}, {"sub/in.j"}, "T", "", "", "sub/in.j",
+       "sub/in.split.j"},  // beside the script it was given
       {both, {}, "0 0 T", noneChosen, question + doodadQuestion},
       {both, {}, "x", noneChosen, question + doodadQuestion},
       {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}}, givenInJ, "T",
@@ -214,28 +216,6 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       EXPECT_TRUE(matchesText(run.out, *out)) << run.out;
     }
     EXPECT_EQ(folder.contents(), expected);
-  }
-}
-
-// The built program as a user runs it: a script dropped on it (its path as
-// the argument; the output goes beside it), and a double click in a folder.
-TEST(Split, RunsAsAProgram) {
-  const std::string input = kHelpers + "\n" + times(9001, kTerrainLine);
-  TempFolder folder, elsewhere;
-  folder.write("war3map.w3e.j", input);
-  for (bool dropped : {true, false}) {
-    std::vector<std::string> arguments;
-    if (dropped) arguments.push_back(folder.file("war3map.w3e.j"));
-    auto [status, out, err] =
-        runProgram(dropped ? elsewhere : folder, "T\n", 0, {MAPJASS_SPLIT_BINARY, arguments});
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(differences(folder.contents(),
-                          {{"war3map.w3e.j", input},
-                           {"war3map.w3e.split.j",
-                            splitText(kHelpers, {times(9000, kTerrainLine), kTerrainLine})}}),
-              "");
-    std::remove(folder.file("war3map.w3e.split.j").c_str());
   }
 }
 

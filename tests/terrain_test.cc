@@ -74,15 +74,12 @@ TEST(TerrainJob, LinesForEachOption) {
   auto only = [](const char* filter) {
     return TerrainJobOptions{.heights = false, .filter = filter};
   };
+  // clang-format off
   const std::pair<TerrainJobOptions, std::string> cases[] = {
-      {{}, script(true, "")},
-      {{.heights = false}, script(false, "")},
-      {only("Ldrt"), script(false, "Ldrt")},
-      {only("Lgrs"), script(false, "Lgrs")},
-      {only("ldrt"), ""},
-      {only("Ldr"), ""},
-      {only("Ldrtx"), ""},
-  };
+      {{}, script(true, "")}, {{.heights = false}, script(false, "")},
+      {only("Ldrt"), script(false, "Ldrt")}, {only("Lgrs"), script(false, "Lgrs")},
+      {only("ldrt"), ""}, {only("Ldr"), ""}, {only("Ldrtx"), ""}};
+  // clang-format on
   for (int32_t version : {11, 12}) {
     const uint16_t* texture = textures[version - 11];
     TestTerrainFile file = grid(3, 2, -1536, -2048);
@@ -122,11 +119,11 @@ TEST(TerrainJob, SaysWhenTheFilterMatchesNothing) {
     if (i < 16) first16.append(", ").append(id);
   }
   all = first16 + ", X116, X117, X118, X119";
+  // clang-format off
   const std::tuple<int32_t, std::vector<std::string>, std::string, std::string> cases[] = {
-      {11, ids, "X999", first16},
-      {12, ids, "X999", all},
-      {11, ids, "X117", ""},
+      {11, ids, "X999", first16}, {12, ids, "X999", all}, {11, ids, "X117", ""},
       {11, {}, "Ldrt", "none"}};
+  // clang-format on
   for (const auto& [version, groundIds, filter, has] : cases) {
     TestTerrainFile file = grid(0, 0, 0, 0);
     file.version = version;
@@ -172,10 +169,10 @@ TEST(TerrainJob, WarnsWhereTheScriptIsTooLongForOneThread) {
       "war3map.w3e.j: 9376 lines, about 150016 operations in one game thread, more than the "
       "150000 the tool plans with, so the game may stop before the last line; mapjass-split "
       "spreads them over functions that each fit one thread";
-  for (auto [points, height, warned] : {std::tuple{9375, 0x2000, false},
-                                        {9376, 0x2000, true},
-                                        {4687, 8000, false},
-                                        {4688, 8000, true}}) {
+  // clang-format off
+  for (auto [points, height, warned] : {std::tuple{9375, 0x2000, false}, {9376, 0x2000, true},
+                                        {4687, 8000, false}, {4688, 8000, true}}) {
+    // clang-format on
     TestTerrainFile file = grid(points, 1, 0, 0);
     for (TestTilePoint& point : file.points) point.groundHeight = static_cast<int16_t>(height);
     folder.write("war3map.w3e", terrainFileBytes(file));

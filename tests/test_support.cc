@@ -67,20 +67,12 @@ std::string differences(const std::string& actual, const std::string& expected) 
 }
 
 std::string differences(const Files& actual, const Files& expected) {
-  std::string found;
-  auto say = [&found](const std::string& text) { found += (found.empty() ? "" : "; ") + text; };
-  for (const auto& [name, content] : actual) {
-    auto other = expected.find(name);
-    if (other == expected.end()) {
-      say(name + " is there unexpectedly");
-    } else if (std::string in = differences(content, other->second); !in.empty()) {
-      say(name + ": " + in);
-    }
-  }
-  for (const auto& [name, content] : expected) {
-    if (actual.count(name) == 0) say(name + " is missing");
-  }
-  return found;
+  auto listing = [](const Files& files) {
+    std::string text;
+    for (const auto& [name, content] : files) text += "[" + name + "] " + content + "\n";
+    return text;
+  };
+  return differences(listing(actual), listing(expected));
 }
 
 TestDoodad doodadNumber(int i) {

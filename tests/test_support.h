@@ -37,8 +37,7 @@ std::string readFile(const std::string& path);
 // "" when `actual` is `expected`, else how they differ: the sizes and the
 // first offset where they part, not the contents, which may be megabytes.
 std::string differences(const std::string& actual, const std::string& expected);
-// The same for folders: the names that one has and the other lacks, and the
-// differences of each file that both have.
+// The same for folders, listed as their names, each with its content.
 std::string differences(const Files& actual, const Files& expected);
 
 // Whether `text` is `pattern`, in which each "{}" stands for any text (as
