@@ -52,6 +52,16 @@ Status checkState(const std::string& name, FileState state) {
 
 }  // namespace
 
+bool copyToEnd(ByteReader& in, OutputFile& file) {
+  while (in.remaining() > 0) {
+    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
+    const uint8_t* p = in.take(piece);
+    if (p == nullptr) return false;
+    file.write(p, piece);
+  }
+  return true;
+}
+
 Status checkReplaceable(const std::string& folder, const std::string& name) {
   return checkState(name, fileStateAt(pathIn(folder, name), true));
 }

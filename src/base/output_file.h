@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/byte_reader.h"
 #include "base/signals.h"
 #include "base/status.h"
 #include "base/warning_sink.h"
@@ -106,6 +107,11 @@ class OutputFile {
 // disturbs a run at that moment.
 Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
                      const std::function<void()>& afterRename = {});
+
+// Copies everything from `in`'s position to the end it had when it was
+// opened into `file`. False when the input shrank or could not be read
+// meanwhile (in.endMessage() says why).
+bool copyToEnd(ByteReader& in, OutputFile& file);
 
 // Whether a new file can take the place of what has `name` in `folder`: not
 // when that is a folder, something other than a file, or a read-only file

@@ -95,12 +95,7 @@ Status planChanges(const std::string& mapName, const MapArchive& map, const Warn
 Status copyMap(const std::string& mapPath, OutputFile& file) {
   ByteReader in;
   if (Status opened = ByteReader::openFile("", mapPath, in); !opened.ok()) return opened;
-  while (in.remaining() > 0) {
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
-    const uint8_t* p = in.take(piece);
-    if (p == nullptr) return Status::failure(in.endMessage(0, "the map"));
-    file.write(p, piece);
-  }
+  if (!copyToEnd(in, file)) return Status::failure(in.endMessage(0, "the map"));
   return file.finish();
 }
 

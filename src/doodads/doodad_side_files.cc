@@ -1,26 +1,11 @@
 #include "doodads/doodad_side_files.h"
 
-#include <algorithm>
-
 #include "base/file_names.h"
 #include "base/little_endian.h"
 
 namespace mapjass {
 
 namespace {
-
-// Copies everything from `in`'s position to the end it had when it was
-// opened into `file`. False when the input shrank or could not be read
-// meanwhile.
-bool copyToEnd(ByteReader& in, OutputFile& file) {
-  while (in.remaining() > 0) {
-    size_t piece = static_cast<size_t>(std::min<uint64_t>(in.remaining(), ByteReader::kMaxPiece));
-    const uint8_t* p = in.take(piece);
-    if (p == nullptr) return false;
-    file.write(p, piece);
-  }
-  return true;
-}
 
 void writeHeader(const DoodadFileHeader& header, OutputFile& file) {
   uint8_t bytes[kDoodadHeaderSize];
