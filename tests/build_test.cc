@@ -108,7 +108,7 @@ TEST(Build, BuildsEachKindOfMap) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
-    std::vector<TestDoodad> doodads = {tree, rock, gate, {.typeId = "LTlt", .x = 64}};
+    std::vector<TestDoodad> doodads = {tree, rock, gate, {.typeId = " Lt~", .x = 64}};
     doodads.insert(doodads.end(), c.trees, {.typeId = "LTlt"});
     size_t parts = 0;
     const std::string block = blockOf(doodads, parts);

@@ -28,7 +28,6 @@ std::atomic<bool> removableInUse[kMaxRemovable];
 }  // namespace
 
 bool RemovalSlot::take(const std::string& path) {
-  release();
   if (path.size() >= kMaxRemovablePath) return false;
   for (int slot = 0; slot < kMaxRemovable; ++slot) {
     if (removableInUse[slot].load()) continue;

@@ -30,8 +30,9 @@ class RemovalSlot {
   RemovalSlot& operator=(const RemovalSlot&) = delete;
   ~RemovalSlot() { release(); }
 
-  // Lists `path`. False when the list is full or the path too long: a file
-  // that could not be listed must not be made.
+  // Lists `path`, in a handle that holds no slot yet. False when the list
+  // is full or the path too long: a file that could not be listed must not
+  // be made.
   bool take(const std::string& path);
 
   // The name is no longer removed by an interrupt: the file took its place,
