@@ -60,29 +60,26 @@ TEST(ByteReader, AFailedReadFailsTheJob) {
     std::function<Status(const TempFolder&)> run;
     std::set<std::string> read;  // what the messages name, without numbers
   };
+  // clang-format off
   const Case cases[] = {
       {"war3map.doo",
        doodadFileBytes({.doodads = std::vector<TestDoodad>(1400), .trailer = Bytes(150'000, 'x')}),
        [&](const TempFolder& folder) { return runJob(runDoodadJob, all, folder).status; },
        {"the bytes to back up", "the 16-byte header", "record", "the bytes after the records"}},
       {"war3map.w3e",
-       terrainFileBytes({.groundTilesets = std::vector<std::string>(20'000, "Ldrt"),
-                         .pointsX = 200,
-                         .pointsY = 200,
-                         .points = std::vector<TestTilePoint>(40'000)}),
+       terrainFileBytes({.groundTilesets = std::vector<std::string>(20'000, "Ldrt"), .pointsX = 200,
+                         .pointsY = 200, .points = std::vector<TestTilePoint>(40'000)}),
        [&](const TempFolder& folder) { return runJob(runTerrainJob, {}, folder).status; },
        {"the 17-byte header", "the ground tileset ids", "tile point"}},
-      {"in.j",
-       script,
-       [](const TempFolder& folder) {
+      {"in.j", script, [](const TempFolder& folder) {
          ByteReader in;
          SplitSummary summary;
          Status opened = ByteReader::openFile(folder.path(), "in.j", in);
          return opened.ok() ? splitScript(in, folder.path(), "in.split.j", "T", summary, noWarnings)
                             : opened;
-       },
-       {"line"}},
+       }, {"line"}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     for (ReadFault fault : {ReadFault::kError, ReadFault::kShrink}) {
       SCOPED_TRACE(c.input + std::string(fault == ReadFault::kError ? ", read error" : ", shrink"));

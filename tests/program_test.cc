@@ -379,14 +379,9 @@ TEST(Program, WaitsForAKeyOnATerminal) {
       }
       _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
     }
-    std::string seen;
     char buffer[4096], stopped = 0;
-    pollfd ready{master, POLLIN, 0};
     ssize_t got = write(master, "1 0 0 0 0 0\n", 12);
-    while (got > 0 && !seen.ends_with("Press any key to continue . . . ") &&
-           poll(&ready, 1, 10'000) > 0 && (got = read(master, buffer, sizeof buffer)) > 0) {
-      seen.append(buffer, static_cast<size_t>(got));
-    }
+    std::string seen = readUntil(master, "Press any key to continue . . . ");
     EXPECT_TRUE(seen.ends_with("number:1\r\n\r\n\r\n\r\n\r\nPress any key to continue . . . "))
         << seen;
     termios mode;
