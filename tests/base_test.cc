@@ -146,8 +146,9 @@ TEST(OutputFile, MakesNoFileThatAnInterruptWouldLeave) {
   EXPECT_EQ(folder.read("done"), "x");
   std::array<OutputFile, 16> open;  // as many as the list holds
   ASSERT_TRUE(open[0].open(folder.path(), "out", FileMode::kBinary).ok());
-  committed.reset();
-  for (size_t i = 1; i < open.size(); ++i) {
+  ASSERT_TRUE(open[1].open(folder.path(), "out", FileMode::kBinary).ok());
+  committed.reset();  // must give back no slot, not another file's
+  for (size_t i = 2; i < open.size(); ++i) {
     ASSERT_TRUE(open[i].open(folder.path(), "out", FileMode::kBinary).ok()) << i;
   }
   OutputFile extra;

@@ -180,6 +180,9 @@ TEST(Build, RefusesWhatItCannotBuild) {
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_X already: the map was built by "
        "mapjass-build before; build the map it was built from instead"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", "call mapjass_Y()\nfunction mapjass_RF\n"}}),
+       mapOnly, ": war3map.j: line 2 defines mapjass_RF already: the map was built by "
+       "mapjass-build before; build the map it was built from instead"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
        ": war3map.j: has no line \"function main takes nothing returns nothing\", which the game "
        "starts the map with; build a map that the World Editor saved"},

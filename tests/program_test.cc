@@ -165,7 +165,10 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
     Files expected = folder.contents();
     auto [exitStatus, out, err] =
         runProgram(folder, r.answers, r.fileSizeLimit, {.arguments = r.arguments});
-    std::string expectedErr = replaceAll(r.err, "FOLDER", folder.path());
+    std::string expectedErr = r.err;
+    if (size_t at = r.err.find("FOLDER"); at != std::string::npos) {
+      expectedErr.replace(at, 6, folder.path());
+    }
     bool failed = false;  // a line that is not a warning
     for (size_t at = 0; at < expectedErr.size(); at = expectedErr.find('\n', at) + 1) {
       failed = failed || expectedErr.compare(at, 9, "warning: ") != 0;

@@ -50,13 +50,6 @@ bool matchesPattern(const std::string& text, const std::string& pattern,
   return from == text.size();
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 std::string differences(const std::string& actual, const std::string& expected) {
   if (actual == expected) return "";
   size_t at = 0;

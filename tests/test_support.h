@@ -45,9 +45,6 @@ std::string differences(const Files& actual, const Files& expected);
 bool matchesPattern(const std::string& text, const std::string& pattern,
                     std::vector<std::string>& parts);
 
-// `text` with every `from` replaced by `to`.
-std::string replaceAll(std::string text, const std::string& from, const std::string& to);
-
 // Whether `actual` is `expected`; an `expected` that ends with "..." needs
 // only to begin `actual`, and an empty one is not compared.
 inline bool matchesText(const std::string& actual, const std::string& expected) {
