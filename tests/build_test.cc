@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "build/map_check.h"
 #include "map_writer.h"
 #include "test_archive.h"
 #include "test_support.h"
@@ -137,8 +138,6 @@ TEST(Build, BuildsEachKindOfMap) {
         bytes = name == "war3map.doo" ? kept : script(c.end, c.locals, block);
     }
     EXPECT_EQ(archiveFiles(built, names), expected);
-    EXPECT_EQ(archiveFileCount(built), archiveFileCount(folder.file("Map.w3x")));
-    EXPECT_EQ(readFile(built).substr(0, c.headerSize), mapBytes.substr(0, c.headerSize));
     EXPECT_EQ(folder.read("Map.w3x"), mapBytes);
     EXPECT_EQ(folder.contents().size(), 2u);
   }
@@ -163,6 +162,13 @@ TEST(Build, RefusesWhatItCannotBuild) {
     std::string out = "";
   };
   const std::vector<std::string> mapOnly = {"Map.w3x"};
+  const std::string builtBefore =
+      " already: the map was built by mapjass-build before; build the "
+      "map it was built from instead";
+  const std::string damaged = "; the map is damaged: save it in the World Editor again";
+  const std::string itself =
+      ": is the map itself, which is only ever read; give another name "
+      "for the built map, or none for Map.built.w3x";
   // clang-format off
   const Case cases[] = {
       {{}, "no archive here", mapOnly,
@@ -178,33 +184,27 @@ TEST(Build, RefusesWhatItCannotBuild) {
        ": war3map.doo holds no destructable for the script to create (2 records: 1 doodad, 1 "
        "destructable of the map's own script), so there is nothing to build"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
-       mapOnly, ": war3map.j: line 2 defines mapjass_X already: the map was built by "
-       "mapjass-build before; build the map it was built from instead"},
+       mapOnly, ": war3map.j: line 2 defines mapjass_X" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "call mapjass_Y()\nfunction mapjass_RF\n"}}),
-       mapOnly, ": war3map.j: line 2 defines mapjass_RF already: the map was built by "
-       "mapjass-build before; build the map it was built from instead"},
+       mapOnly, ": war3map.j: line 2 defines mapjass_RF" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
        ": war3map.j: has no line \"function main takes nothing returns nothing\", which the game "
        "starts the map with; build a map that the World Editor saved"},
       {{}, map({{"war3map.doo", doo}}), mapOnly,
        ": holds no war3map.j, so it is not a map to build; give the .w3x or .w3m file of a map"},
       {{}, map({{"war3map.doo", doo.substr(0, 40)}, {"war3map.j", jass}}), mapOnly,
-       ": war3map.doo: file ends inside record 1 of 1 (offset 40); the map is damaged: save it "
-       "in the World Editor again"},
+       ": war3map.doo: file ends inside record 1 of 1 (offset 40)" + damaged},
       {{}, map({{"war3map.doo", doodadFileBytes({.doodads = {{.typeId = "A'BC"}}})},
                 {"war3map.j", jass}}), mapOnly,
-       ": war3map.doo: record 1 of 1: its type is no four-character code that JASS can take; the "
-       "map is damaged: save it in the World Editor again"},
+       ": war3map.doo: record 1 of 1: its type is no four-character code that JASS can take" +
+       damaged},
       {{}, map({}), {"Map.w3x", ""}, "mapjass-build: the built map's name is empty"},
       {{}, protectedMap, mapOnly,
        ": is a protected map: its archive tables are damaged on purpose, so the library opens it "
        "only for reading; build the map's unprotected source instead"},
-      {{}, map({}), {"Map.w3x", "Map.w3x"},
-       "Map.w3x: is the map itself, which is only ever read; give another name for the built "
-       "map, or none for Map.built.w3x"},
+      {{}, map({}), {"Map.w3x", "Map.w3x"}, "Map.w3x" + itself},
       {{{"Other.w3x", "<link to Map.w3x>"}}, map({}), {"Map.w3x", "Other.w3x"},
-       "Other.w3x: is the map itself, which is only ever read; give another name for the built "
-       "map, or none for Map.built.w3x"},
+       "Other.w3x" + itself},
       {{{"Map.built.w3x", "<read-only>"}}, map({}), mapOnly,
        "Map.built.w3x: is read-only; the file cannot be replaced"},
       {{{"Map.built.w3x", "<folder>"}}, map({}), mapOnly,
@@ -227,6 +227,39 @@ TEST(Build, RefusesWhatItCannotBuild) {
     EXPECT_EQ(err, c.err.empty() ? "" : (c.err[0] == ':' ? "Map.w3x" : "") + c.err + "\n");
     EXPECT_TRUE(matchesText(out, c.out)) << out;
     EXPECT_EQ(differences(folder.contents(), before), "");
+  }
+}
+
+// The check after writing holds the built map against its map: an added
+// file, a file that differs, a replaced file not as written, or other bytes
+// before the archive fail the build.
+TEST(Build, ChecksTheBuiltMap) {
+  TempFolder folder;
+  auto map = [](const Bytes& doo, const Bytes& added) {
+    std::vector<std::pair<std::string, Bytes>> files = {{"war3map.doo", doo}, {"a", "x"}};
+    if (!added.empty()) files.emplace_back("b", added);
+    return archiveBytes({512, true, files});
+  };
+  Bytes otherHeader = map("d", "");
+  otherHeader[100] ^= 1;
+  const std::string wrong = "Built: the built map does not read back as it was written (";
+  // clang-format off
+  const std::tuple<Bytes, Changes, std::string> cases[] = {
+      {map("d", ""), {}, ""}, {map("new", ""), {{"war3map.doo", "new"}}, ""},
+      {map("d", "y"), {}, wrong + "its files are not the map's); nothing was written"},
+      {map("d2", ""), {}, wrong + "war3map.doo differs); nothing was written"},
+      {map("d", ""), {{"war3map.doo", "new"}}, wrong + "war3map.doo differs); nothing was written"},
+      {otherHeader, {}, wrong + "the bytes before the archive differ); nothing was written"}};
+  // clang-format on
+  folder.write("Map.w3x", map("d", ""));
+  MapArchive source;
+  ASSERT_TRUE(source.openForReading(folder.file("Map.w3x"), "Map.w3x").ok());
+  for (const auto& [bytes, changes, error] : cases) {
+    folder.write("Built", bytes);
+    EXPECT_EQ(checkBuiltMap(folder.file("Map.w3x"), source, folder.file("Built"), "Built", changes,
+                            [](const std::string&) {})
+                  .error,
+              error);
   }
 }
 

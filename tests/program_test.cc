@@ -467,20 +467,13 @@ TEST(Program, OnATerminal) {
     EXPECT_NE(seen.find(c.shown), std::string::npos) << seen;
     EXPECT_TRUE(got > 0 && seen.ends_with("Press any key to continue . . . ")) << seen;
     awaitMode(terminal, true);
-    if (c.closed) {
-      close(terminal);
-      close(master);
-    } else {
-      got = write(master, "x", 1);
-    }
+    auto hangUp = [&] { close(terminal), close(master); };
+    c.closed ? hangUp() : void(got = write(master, "x", 1));
     int status = finish(child);
     EXPECT_TRUE(c.signal != 0 ? WIFSIGNALED(status) && WTERMSIG(status) == c.signal
                               : WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(folder.contents().count("war3map.w3e.j"), c.terrain ? 1u : 0u);
-    if (!c.closed) {
-      close(terminal);
-      close(master);
-    }
+    if (!c.closed) hangUp();
   }
 }
 

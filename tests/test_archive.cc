@@ -70,13 +70,4 @@ std::vector<std::pair<std::string, Bytes>> archiveFiles(const std::string& path,
   return files;
 }
 
-size_t archiveFileCount(const std::string& path) {
-  HANDLE handle = nullptr;
-  if (!SFileOpenArchive(path.c_str(), 0, STREAM_FLAG_READ_ONLY, &handle)) return 0;
-  DWORD count = 0, needed = 0;
-  SFileGetFileInfo(handle, SFileMpqNumberOfFiles, &count, sizeof count, &needed);
-  SFileCloseArchive(handle);
-  return count;
-}
-
 }  // namespace mapjass::testing

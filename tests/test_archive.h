@@ -24,7 +24,4 @@ Bytes archiveBytes(const TestArchive& archive);
 std::vector<std::pair<std::string, Bytes>> archiveFiles(const std::string& path,
                                                         const std::vector<std::string>& names);
 
-// How many files the archive at `path` holds.
-size_t archiveFileCount(const std::string& path);
-
 }  // namespace mapjass::testing

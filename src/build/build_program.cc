@@ -1,8 +1,5 @@
 #include "build/build_program.h"
 
-#include <algorithm>
-#include <map>
-
 #include "base/byte_reader.h"
 #include "base/console.h"
 #include "base/file_names.h"
@@ -13,6 +10,7 @@
 #include "base/program_arguments.h"
 #include "build/destructables.h"
 #include "build/map_archive.h"
+#include "build/map_check.h"
 #include "build/map_script.h"
 
 namespace mapjass {
@@ -37,17 +35,10 @@ const std::string kUsage =
     "\n"
     "More in README.txt beside the program (README.md in its source).\n";
 
-// The archive's own files, which the library writes anew.
-constexpr const char* kLibraryFiles[] = {kListFile, kAttributesFile};
-
 std::string fileNameOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-// What a built map differs in from its map: the files replaced, and their
-// new bytes.
-using Changes = std::map<std::string, std::string>;
 
 // What goes into the built map, worked out from the map alone.
 Status planChanges(const std::string& mapName, const MapArchive& map, const WarningSink& warn,
@@ -97,63 +88,6 @@ Status copyMap(const std::string& mapPath, OutputFile& file) {
   if (Status opened = ByteReader::openFile("", mapPath, in); !opened.ok()) return opened;
   if (!copyToEnd(in, file)) return Status::failure(in.endMessage(0, "the map"));
   return file.finish();
-}
-
-// The first `size` bytes of the file at `path`.
-Status readStart(const std::string& path, uint64_t size, std::string& bytes) {
-  ByteReader in;
-  if (Status opened = ByteReader::openFile("", path, in); !opened.ok()) return opened;
-  bytes.assign(static_cast<size_t>(size), '\0');
-  if (!in.takeInto(reinterpret_cast<uint8_t*>(bytes.data()), size)) {
-    return Status::failure(in.endMessage(0, "the bytes before the archive"));
-  }
-  return Status::success();
-}
-
-// Reads the built map back, and holds it against what was meant: the same
-// names, every file as in the map but those replaced, which read as
-// written, the library's check as clean as for the map, and the same bytes
-// before the archive.
-Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
-                     const std::string& builtPath, const std::string& builtName,
-                     const Changes& changes, const WarningSink& warn) {
-  MapArchive built;
-  if (Status opened = built.openForReading(builtPath, builtName); !opened.ok()) return opened;
-  auto wrong = [&](const std::string& what) {
-    return Status::failure(builtName + ": the built map does not read back as it was written (" +
-                           what + "); nothing was written");
-  };
-  // The replaced files first: reading a file by its name teaches the library
-  // that name, which a map without a list of its names otherwise shows only
-  // as "File00000012.xxx", as it still does in the map.
-  for (const auto& [name, wanted] : changes) {
-    std::string got;
-    if (Status read = built.read(name, got); !read.ok()) return read;
-    if (got != wanted) return wrong(name + " differs");
-  }
-  std::vector<std::string> names = map.fileNames();
-  if (built.fileNames() != names) return wrong("its files are not the map's");
-  for (const std::string& name : names) {
-    if (built.isDamaged(name)) {
-      if (!map.isDamaged(name)) return wrong(name + " is damaged");
-      warn(builtName + ": " + name + " is damaged in the map already; it was copied as it is");
-      continue;
-    }
-    bool ownedByLibrary = std::find(std::begin(kLibraryFiles), std::end(kLibraryFiles), name) !=
-                          std::end(kLibraryFiles);
-    if (ownedByLibrary || changes.count(name) != 0) continue;
-    std::string wanted, got;
-    if (!map.read(name, wanted).ok()) continue;  // the library's check spoke for it
-    if (Status read = built.read(name, got); !read.ok()) return read;
-    if (got != wanted) return wrong(name + " differs");
-  }
-  std::string before, builtBefore;
-  if (Status read = readStart(mapPath, map.headerOffset(), before); !read.ok()) return read;
-  if (Status read = readStart(builtPath, map.headerOffset(), builtBefore); !read.ok()) return read;
-  if (before != builtBefore || built.headerOffset() != map.headerOffset()) {
-    return wrong("the bytes before the archive differ");
-  }
-  return Status::success();
 }
 
 Status buildMap(const std::string& mapPath, const std::string& outputPath, Console& console) {
