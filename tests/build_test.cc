@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "build/build_program.h"
 #include "build/map_check.h"
 #include "map_writer.h"
 #include "test_archive.h"
@@ -92,20 +93,17 @@ TEST(Build, BuildsEachKindOfMap) {
     std::vector<const char*> scripts;
     int trees = 0;  // more destructables, to fill more than one function
   };
+  // clang-format off
   const Case cases[] = {
       {"the editor's map", 512, true, "\r\n", true, {"war3map.j"}},
       {"no header, LF", 0, true, "\n", false, {"war3map.j"}},
       {"a header of 1536 bytes, CR alone", 1536, true, "\r", true, {"war3map.j"}},
       {"no list of names", 512, false, "\r\n", false, {"war3map.j"}},
       {"the script in a folder", 512, true, "\r\n", false, {"scripts\\war3map.j"}},
-      {"both scripts, no list, a full table",
-       512,
-       false,
-       "\n",
-       true,
-       {"war3map.j", "scripts\\war3map.j"}},
+      {"both scripts, no list, a full table", 512, false, "\n", true, {"war3map.j", "scripts\\war3map.j"}},
       {"two functions", 512, true, "\r\n", false, {"war3map.j"}, 3'598},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
@@ -152,8 +150,8 @@ TEST(Build, RefusesWhatItCannotBuild) {
     if (files.empty()) files = {{"war3map.doo", doo}, {"war3map.j", jass}};
     return archiveBytes({512, true, files});
   };
-  Bytes protectedMap = map({});
-  protectedMap.replace(512 + 4, 4, "VxOP");  // a header size that makes no sense
+  // Its header size makes no sense.
+  const Bytes protectedMap = map({}).replace(512 + 4, 4, "VxOP");
   struct Case {
     Files files;  // besides Map.w3x, when it is given
     Bytes mapBytes;
@@ -261,6 +259,16 @@ TEST(Build, ChecksTheBuiltMap) {
                   .error,
               error);
   }
+}
+
+// The built map's name when none is given: ".built" before the last dot of
+// the file name, never of a folder's name.
+TEST(Build, NamesTheBuiltMap) {
+  // clang-format off
+  const std::string cases[][2] = {{"Map.w3x", "Map.built.w3x"}, {"Map", "Map.built"},
+      {"maps.v2/Map", "maps.v2/Map.built"}, {"a.b\\(2)Map.w3m", "a.b\\(2)Map.built.w3m"}};
+  // clang-format on
+  for (const auto& [map, built] : cases) EXPECT_EQ(builtMapName(map), built);
 }
 
 }  // namespace
