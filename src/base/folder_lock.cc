@@ -1,7 +1,6 @@
 #include "base/folder_lock.h"
 
 #include <cerrno>
-#include <cstdio>
 
 #include "base/platform.h"
 
@@ -31,24 +30,13 @@ std::string waitMessage(const std::string& name) {
 
 #ifdef _WIN32
 
-// A named mutex whose name is the folder's identity: its volume and file
-// index, the same whichever path leads to it. The system lets a mutex go
-// when the process that owns it ends.
+// A named mutex whose name is the folder's identity, the same whichever
+// path leads to it. The system lets a mutex go when the process that owns it
+// ends.
 void FolderLock::lock(const std::string& path, const std::string& name, const WarningSink& warn) {
-  HANDLE folder = CreateFileW(wide(folderOf(path)).c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (folder == INVALID_HANDLE_VALUE) return;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool known = GetFileInformationByHandle(folder, &info) != 0;
-  CloseHandle(folder);
-  if (!known) return;
-  wchar_t mutexName[96];
-  swprintf(mutexName, 96, L"Local\\mapjass-folder-%08lx-%08lx%08lx",
-           static_cast<unsigned long>(info.dwVolumeSerialNumber),
-           static_cast<unsigned long>(info.nFileIndexHigh),
-           static_cast<unsigned long>(info.nFileIndexLow));
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName);
+  std::string identity = fileIdentity(folderOf(path));
+  if (identity.empty()) return;
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, wide("Local\\mapjass-folder-" + identity).c_str());
   if (mutex == nullptr) return;
   if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) {
     warn(waitMessage(name));

@@ -31,6 +31,11 @@ std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
 }
 
+bool isSameFile(const std::string& a, const std::string& b) {
+  std::string identity = fileIdentity(a);
+  return !identity.empty() && identity == fileIdentity(b);
+}
+
 namespace {
 
 FileState stateOf(int mode) {
@@ -167,26 +172,18 @@ bool waitForKeyPress(std::FILE*, std::FILE* out) {
   return true;
 }
 
-namespace {
-
-bool isConsole(std::FILE* stream) {
+bool isTerminal(std::FILE* stream) {
   DWORD mode;
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
 
-}  // namespace
-
-bool isTerminal(std::FILE* stream) {
-  return isConsole(stream);
-}
-
 bool areSameTerminal(std::FILE* a, std::FILE* b) {
-  return isConsole(a) && isConsole(b);
+  return isTerminal(a) && isTerminal(b);
 }
 
 void writeToConsole(std::FILE* stream, std::string_view text) {
-  if (isConsole(stream)) {
+  if (isTerminal(stream)) {
     int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
                                    static_cast<int>(text.size()), nullptr, 0);
     if (size > 0) {
@@ -205,21 +202,22 @@ void writeToConsole(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-bool isSameFile(const std::string& a, const std::string& b) {
-  auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE file =
-        CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool known = GetFileInformationByHandle(file, &info) != 0;
-    CloseHandle(file);
-    return known;
-  };
-  BY_HANDLE_FILE_INFORMATION first, second;
-  return identify(a, first) && identify(b, second) &&
-         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh &&
-         first.nFileIndexLow == second.nFileIndexLow;
+std::string fileIdentity(const std::string& path) {
+  // Backup semantics open a folder as well as a file.
+  HANDLE file =
+      CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  BY_HANDLE_FILE_INFORMATION info;
+  bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return "";
+  char identity[32];
+  std::snprintf(identity, sizeof identity, "%08lx-%08lx%08lx",
+                static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                static_cast<unsigned long>(info.nFileIndexHigh),
+                static_cast<unsigned long>(info.nFileIndexLow));
+  return identity;
 }
 
 // The Windows build carries its own libraries, which do not crash on what
@@ -346,10 +344,10 @@ void writeToConsole(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-bool isSameFile(const std::string& a, const std::string& b) {
-  struct stat first, second;
-  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+std::string fileIdentity(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return "";
+  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
 Status runApart(const std::function<Status()>& work, const std::string& what) {

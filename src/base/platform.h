@@ -98,8 +98,12 @@ void writeToConsole(std::FILE* stream, std::string_view text);
 // The current folder's full path, for messages that name it.
 std::string currentFolder();
 
-// Whether `a` and `b` are the same file, whichever names or links lead to
-// it. False when either is missing.
+// What tells the file or folder at `path` from every other, whichever names
+// or links lead to it: its volume and file number. Empty when it cannot be
+// found.
+std::string fileIdentity(const std::string& path);
+
+// Whether `a` and `b` are the same file. False when either is missing.
 bool isSameFile(const std::string& a, const std::string& b);
 
 // Runs `work` in a process of its own where the system has them, so that a
