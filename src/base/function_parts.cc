@@ -36,11 +36,8 @@ void FunctionParts::startUnit(int64_t operations) {
   operations_ += operations;
 }
 
-void FunctionParts::finish(std::string_view lastLines, std::string_view afterStarts,
-                           std::string_view end) {
-  if (!open_ && !lastLines.empty()) openPart();
+void FunctionParts::finish(std::string_view tail) {
   if (open_) {
-    write_(lastLines);
     write_(kFunctionEnd);
     open_ = false;
   }
@@ -48,8 +45,7 @@ void FunctionParts::finish(std::string_view lastLines, std::string_view afterSta
   for (int32_t part = 1; part <= parts_; ++part) {
     write_(executeFuncCall(partName(part)) + "\n");
   }
-  write_(afterStarts);
-  write_(end);
+  write_(tail);
 }
 
 }  // namespace mapjass

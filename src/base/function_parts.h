@@ -37,10 +37,9 @@ class FunctionParts {
   // not fit in it, and opens the next one. The unit's lines come next.
   void startUnit(int64_t operations);
 
-  // Ends the last part with `lastLines` (a part is opened for them when
-  // there is none yet), then writes NAME: its ExecuteFunc lines, then
-  // `afterStarts`, then `end`.
-  void finish(std::string_view lastLines, std::string_view afterStarts, std::string_view end);
+  // Ends the last part, then writes NAME: its ExecuteFunc lines, then
+  // `tail`, what NAME holds after them and its end.
+  void finish(std::string_view tail);
 
   int32_t parts() const { return parts_; }
 

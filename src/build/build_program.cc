@@ -58,7 +58,7 @@ Status planChanges(const std::string& mapName, const MapArchive& map, const Warn
   }
   std::string doodads;
   if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
-    return Status::failure(read.error + "; the map is damaged: save it in the World Editor again");
+    return Status::failure(read.error + kDamagedMapAdvice);
   }
   if (Status made = mapDestructablesOf(mapName + ": " + kDoodadFile, doodads, warn, destructables);
       !made.ok()) {
@@ -68,8 +68,7 @@ Status planChanges(const std::string& mapName, const MapArchive& map, const Warn
   for (const std::string& name : scripts) {
     std::string script;
     if (Status read = map.read(name, script); !read.ok()) {
-      return Status::failure(read.error +
-                             "; the map is damaged: save it in the World Editor again");
+      return Status::failure(read.error + kDamagedMapAdvice);
     }
     if (Status inserted =
             insertIntoMain(mapName + ": " + name, destructables.block,
@@ -91,7 +90,7 @@ Status copyMap(const std::string& mapPath, OutputFile& file) {
 }
 
 Status buildMap(const std::string& mapPath, const std::string& outputPath, Console& console) {
-  const std::string mapName = fileNameOf(mapPath), outputName = outputPath;
+  const std::string mapName = fileNameOf(mapPath);
   if (mapPath.empty() || outputPath.empty()) {
     return Status::failure(std::string(kBuildProgram) + ": the " +
                            (mapPath.empty() ? "map's" : "built map's") + " name is empty");
@@ -101,7 +100,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
     if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
   }
   if (isSameFile(mapPath, outputPath)) {
-    return Status::failure(outputName +
+    return Status::failure(outputPath +
                            ": is the map itself, which is only ever read; give another name for "
                            "the built map, or none for " +
                            builtMapName(mapName));
@@ -119,7 +118,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
   }
 
   FolderLock lock;
-  lock.lock(outputPath, outputName, warn);
+  lock.lock(outputPath, outputPath, warn);
   OutputFile output;
   if (Status opened = output.open("", outputPath, FileMode::kBinary); !opened.ok()) return opened;
   if (Status copied = copyMap(mapPath, output); !copied.ok()) return copied;
@@ -137,7 +136,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
         }
         return built.close();
       },
-      outputName + ": the archive library failed while it wrote the built map" +
+      outputPath + ": the archive library failed while it wrote the built map" +
           (map.has(kSignatureFile)
                ? ", which it signs anew as the map is signed: take the map's (signature) out "
                  "with an MPQ editor, or build it with mapjass-build.exe"
@@ -145,7 +144,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
           "; nothing was written");
   if (!written.ok()) return written;
   if (Status checked =
-          checkBuiltMap(mapPath, map, output.temporaryPath(), outputName, changes, warn);
+          checkBuiltMap(mapPath, map, output.temporaryPath(), outputPath, changes, warn);
       !checked.ok()) {
     return checked;
   }
@@ -166,7 +165,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
                 "  Keep editing " + mapName +
                 ", not the built map: the World Editor writes the script anew when it saves.\n");
   if (map.has(kSignatureFile)) {
-    warn(outputName +
+    warn(outputPath +
          ": the map is signed ((signature)), and the signature no longer matches "
          "the built map");
   }

@@ -9,6 +9,7 @@
 #include "base/jass_functions.h"
 #include "base/little_endian.h"
 #include "build/build_program.h"
+#include "build/map_archive.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 const std::string kBlockComment =
     std::string("// Destructables placed by ") + kBuildProgram + " from " + kDoodadFile + "\n";
-
-constexpr char kDamaged[] = "; the map is damaged: save it in the World Editor again";
 
 // Whether JASS can take `id` as a four-character code between single
 // quotes: four printable characters, none of them a quote or a backslash.
@@ -68,7 +67,7 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   in.openBytes(name, doodadFile);
   DoodadFileHeader header;
   if (Status read = readDoodadFileHeader(in, header); !read.ok()) {
-    return Status::failure(read.error + kDamaged);
+    return Status::failure(read.error + kDamagedMapAdvice);
   }
   if (header.version == kBetaDoodadVersion) {
     return Status::failure(name +
@@ -91,7 +90,7 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
     uint64_t start = in.offset();
     if (!readDoodadRecord(in, format, record, &raw)) {
       return Status::failure(in.endMessage(start, recordLocation(i, header.doodadCount)) +
-                             kDamaged);
+                             kDamagedMapAdvice);
     }
     if (isDoodad(record) || isCreatedByMapScript(record)) {
       result.keptFile += raw;
@@ -100,7 +99,8 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
     }
     if (!isJassCode(record.typeId)) {
       return Status::failure(name + ": " + recordLocation(i, header.doodadCount) +
-                             ": its type is no four-character code that JASS can take" + kDamaged);
+                             ": its type is no four-character code that JASS can take" +
+                             kDamagedMapAdvice);
     }
     unsigned nonFinite = 0;
     size_t size = formatDoodadLines(lines, record, nonFinite);
@@ -120,7 +120,7 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   // RF ends the list, as in mapjass's script, as a call line of its own.
   parts.startUnit(operationsOf(LineKind::kOther));
   block += prefixedLines("call RF()");
-  parts.finish("", "", kFunctionEnd);
+  parts.finish(kFunctionEnd);
   result.functions = parts.parts();
 
   // Whatever follows the records (the special doodads of later editors)

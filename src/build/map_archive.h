@@ -55,6 +55,11 @@ class MapArchive {
   std::string name_;
 };
 
+// The advice after a file of a map that cannot be read, or reads as no
+// file of its kind: the map is damaged.
+inline constexpr char kDamagedMapAdvice[] =
+    "; the map is damaged: save it in the World Editor again";
+
 // The library's name and version, for --version.
 std::string mapArchiveLibrary();
 

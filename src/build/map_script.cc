@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/jass_lines.h"
+
 namespace mapjass {
 
 namespace {
@@ -26,10 +28,6 @@ std::vector<Line> linesOf(const std::string& text) {
     start = next;
   }
   return lines;
-}
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
 }
 
 // The words of a line, up to a comment.
@@ -73,19 +71,17 @@ Status insertIntoMain(const std::string& name, const std::string& block, const s
     std::vector<std::string_view> words = wordsOf(text(lines[i]));
     if (!words.empty() && words[0] == "globals") inGlobals = true;
     if (!words.empty() && words[0] == "endglobals") inGlobals = false;
-    if (definedName(words, inGlobals).starts_with(reservedPrefix)) {
+    if (std::string_view defined = definedName(words, inGlobals);
+        defined.starts_with(reservedPrefix)) {
       return Status::failure(name + ": line " + std::to_string(i + 1) + " defines " +
-                             std::string(definedName(words, inGlobals)) +
+                             std::string(defined) +
                              " already: the map was built by mapjass-build before; build the "
                              "map it was built from instead");
     }
-    std::string_view line = text(lines[i]);
-    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
-    if (main == lines.size() && line.starts_with(kMainHead) &&
-        (line.size() == std::string_view(kMainHead).size() ||
-         isBlank(line[std::string_view(kMainHead).size()]) ||
-         line.substr(std::string_view(kMainHead).size()).starts_with("//"))) {
-      main = i;
+    std::string_view line = withoutLeadingBlanks(text(lines[i]));
+    if (main == lines.size() && line.starts_with(kMainHead)) {
+      std::string_view rest = line.substr(std::string_view(kMainHead).size());
+      if (rest.empty() || isBlank(rest[0]) || rest.starts_with("//")) main = i;
     }
   }
   if (main == lines.size()) {

@@ -52,14 +52,13 @@ void warnAboutWhatTheScriptCannotDo(const DoodadJobOptions& options,
   const std::string kept = kKeptDoodadFile, doo = kDoodadFile;
   const std::string question = "answer 1 to \"Create empty " + doo + "?\"";
   if (leftOut.doodads > 0) {
+    const std::string asTheMaps = " as the map's " + doo;
     warn(doo + ": " + std::to_string(leftOut.doodads) + ofRecords +
          "doodads (life 255), which the game cannot create from a script, so their CD lines "
          "place nothing; to keep them, " +
-         (options.createEmptyDoodadFile ? "take " + kept + " as the map's " + doo
-                                        : question + " to get " + kept +
-                                              ", and take that as the "
-                                              "map's " +
-                                              doo));
+         (options.createEmptyDoodadFile
+              ? "take " + kept + asTheMaps
+              : question + " to get " + kept + ", and take that" + asTheMaps));
   }
   if (leftOut.scriptCreated > 0) {
     warn(doo + ": " + std::to_string(leftOut.scriptCreated) + ofRecords +
@@ -164,7 +163,7 @@ Status runDoodadJob(const DoodadJobOptions& options, const JobSetting& setting) 
     }
   }
   if (parts) {
-    parts->finish("", kSplitDoodadsAfterStarts, kSplitDoodadsEnd);
+    parts->finish(functions.tail());
   } else {
     script.write(functions.tail());
   }

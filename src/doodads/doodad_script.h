@@ -35,15 +35,11 @@ struct DoodadFunctions {
 
   // What comes after the preamble, before the first record.
   std::string head() const;
-  // What comes after the last record when the lines are not split: the call
-  // of RF and, when wrapped, the named function's end. No line end follows.
+  // What comes after the last record, or after the calls that start the
+  // parts when the lines are split: the call of RF and, when wrapped, the
+  // named function's end. No line end follows.
   std::string tail() const;
 };
-
-// What the function NAME holds after the calls that start its parts, and
-// its end, with no line end after it, when the lines are split.
-inline constexpr char kSplitDoodadsAfterStarts[] = "call RF()\n";
-inline constexpr char kSplitDoodadsEnd[] = "endfunction";
 
 DoodadFunctions doodadFunctionsOf(const std::string& functionName, bool wrapInFunction,
                                   int32_t doodadCount);

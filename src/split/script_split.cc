@@ -10,6 +10,7 @@
 #include "base/function_parts.h"
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
+#include "base/jass_lines.h"
 #include "base/output_file.h"
 #include "base/platform.h"
 
@@ -20,16 +21,6 @@ namespace {
 // No script line of mapjass comes near this; a longer line is not held in
 // memory, so that memory stays the same whatever the file holds.
 constexpr size_t kMaxLineSize = 1 << 20;
-
-bool isBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view withoutLeadingBlanks(std::string_view line) {
-  size_t start = 0;
-  while (start < line.size() && isBlank(line[start])) ++start;
-  return line.substr(start);
-}
 
 // Whether `line` begins with the word `word`, after optional blanks.
 bool startsWithWord(std::string_view line, std::string_view word) {
@@ -240,7 +231,7 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
                            "script with its function is split already; an empty terrain script "
                            "has nothing to split)");
   }
-  parts.finish("", "", kFunctionEnd);
+  parts.finish(kFunctionEnd);
   summary.functions = parts.parts();
   return commitOutputs({&out}, warn);
 }
