@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "build/build_program.h"
-#include "build/map_check.h"
+#include "map_build/build_program.h"
+#include "map_build/map_check.h"
 #include "map_writer.h"
 #include "test_archive.h"
 #include "test_support.h"

@@ -4,7 +4,7 @@
 
 #include "base/platform.h"
 #include "base/signals.h"
-#include "build/build_program.h"
+#include "map_build/build_program.h"
 
 int main(int argc, char** argv) {
   mapjass::openClosedStandardStreams();

@@ -1,4 +1,4 @@
-#include "build/map_check.h"
+#include "map_build/map_check.h"
 
 #include <algorithm>
 

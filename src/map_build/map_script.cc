@@ -1,4 +1,4 @@
-#include "build/map_script.h"
+#include "map_build/map_script.h"
 
 #include <string_view>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "build/destructables.h"
+#include "map_build/destructables.h"
 
 #include <algorithm>
 
@@ -8,8 +8,8 @@
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/little_endian.h"
-#include "build/build_program.h"
-#include "build/map_archive.h"
+#include "map_build/build_program.h"
+#include "map_build/map_archive.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
 

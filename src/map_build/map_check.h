@@ -7,7 +7,7 @@
 
 #include "base/status.h"
 #include "base/warning_sink.h"
-#include "build/map_archive.h"
+#include "map_build/map_archive.h"
 
 namespace mapjass {
 

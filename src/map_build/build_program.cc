@@ -1,4 +1,4 @@
-#include "build/build_program.h"
+#include "map_build/build_program.h"
 
 #include "base/byte_reader.h"
 #include "base/console.h"
@@ -8,10 +8,10 @@
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "base/program_arguments.h"
-#include "build/destructables.h"
-#include "build/map_archive.h"
-#include "build/map_check.h"
-#include "build/map_script.h"
+#include "map_build/destructables.h"
+#include "map_build/map_archive.h"
+#include "map_build/map_check.h"
+#include "map_build/map_script.h"
 
 namespace mapjass {
 

@@ -1,4 +1,4 @@
-#include "build/map_archive.h"
+#include "map_build/map_archive.h"
 
 #include <algorithm>
 
