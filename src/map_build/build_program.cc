@@ -122,9 +122,8 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
   OutputFile output;
   if (Status opened = output.open("", outputPath, FileMode::kBinary); !opened.ok()) return opened;
   if (Status copied = copyMap(mapPath, output); !copied.ok()) return copied;
-  // Apart from this process: the library has been seen to crash here (the
-  // distribution's StormLib 9.22, when it signs a signed map anew), and a
-  // crash must still leave OUTPUT as it was and no file behind.
+  // Apart from this process where the system allows: should the library
+  // crash while it writes, OUTPUT must still be as it was, with no file left.
   Status written = runApart(
       [&] {
         MapArchive built;
@@ -136,12 +135,8 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
         }
         return built.close();
       },
-      outputPath + ": the archive library failed while it wrote the built map" +
-          (map.has(kSignatureFile)
-               ? ", which it signs anew as the map is signed: take the map's (signature) out "
-                 "with an MPQ editor, or build it with mapjass-build.exe"
-               : "") +
-          "; nothing was written");
+      outputPath +
+          ": the archive library failed while it wrote the built map; nothing was written");
   if (!written.ok()) return written;
   if (Status checked =
           checkBuiltMap(mapPath, map, output.temporaryPath(), outputPath, changes, warn);

@@ -8,10 +8,10 @@
 #include "base/game_limits.h"
 #include "base/jass_functions.h"
 #include "base/little_endian.h"
-#include "map_build/build_program.h"
-#include "map_build/map_archive.h"
 #include "doodads/doodad_format.h"
 #include "doodads/doodad_script.h"
+#include "map_build/build_program.h"
+#include "map_build/map_archive.h"
 
 namespace mapjass {
 

@@ -17,11 +17,7 @@ namespace mapjass {
 namespace {
 
 DWORD lastError() {
-#if STORMLIB_VERSION >= 0x0928
   return SErrGetLastError();
-#else
-  return GetLastError();
-#endif
 }
 
 std::string describe(DWORD error) {
