@@ -29,6 +29,10 @@ const std::string kHelpers =
     "call SetDestructableLife(GetLastCreatedDestructable(), "
     "GetDestructableMaxLife(GetLastCreatedDestructable()) * L * 0.01)\nendfunction\n";
 
+// The function by which a map built by mapjass-build is known.
+const std::string kBuiltScript =
+    "function mapjass_Destructables takes nothing returns nothing\nendfunction\n";
+
 // A script as the editor writes one, its lines ended by `end`, with the
 // destructables' block and its call where `built` asks for them.
 std::string script(const std::string& end, bool locals, const std::string& block = "") {
@@ -167,6 +171,15 @@ TEST(Build, RefusesWhatItCannotBuild) {
   const std::string itself =
       ": is the map itself, which is only ever read; give another name "
       "for the built map, or none for Map.built.w3x";
+  const Bytes builtMap = map({{"war3map.doo", doo}, {"war3map.j", kBuiltScript + jass}});
+  const Bytes nothingToBuild =
+      map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}}})}, {"war3map.j", jass}});
+  const std::string builtAlready = ": was built by mapjass-build; build the map it was built from";
+  const std::string notOurs =
+      ": is there already, and is no map that mapjass-build built, so it is not replaced; remove "
+      "it, or give another name for the built map";
+  const Files notes = {{"notes.txt", "my notes"}};
+  const std::vector<std::string> toNotes = {"Map.w3x", "notes.txt"};
   // clang-format off
   const Case cases[] = {
       {{}, "no archive here", mapOnly,
@@ -208,6 +221,17 @@ TEST(Build, RefusesWhatItCannotBuild) {
       {{{"Map.built.w3x", "<folder>"}}, map({}), mapOnly,
        "Map.built.w3x: is a folder; the file cannot be written"},
       {{}, "", mapOnly, "Map.w3x: cannot open: No such file or directory"},
+      {{}, builtMap, mapOnly, builtAlready},
+      {{{"Other.w3x", map({})}}, map({}), {"Map.w3x", "Other.w3x"}, "Other.w3x" + notOurs},
+      {{}, map({}), {"Map.w3x", "Nope/"},
+       "Nope/Map.w3x: the folder Nope does not exist; make it first, or give another name for "
+       "the built map"},
+      // Two faults: the one that comes first in the order of the checks.
+      {notes, "no archive", toNotes, ": is not a map archive that can be read: not an MPQ "
+       "archive; give the .w3x or .w3m file of a map"},
+      {notes, builtMap, toNotes, builtAlready},
+      {notes, nothingToBuild, toNotes, "notes.txt" + notOurs},
+      {notes, protectedMap, toNotes, "notes.txt" + notOurs},
       {{}, "", {}, "mapjass-build: give it a map, and if you like the name of the built map: "
        "mapjass-build MAP [OUTPUT]"},
       {{}, "", {"--version"}, "", "mapjass-build " MAPJASS_VERSION " (StormLib ..."},
@@ -228,6 +252,55 @@ TEST(Build, RefusesWhatItCannotBuild) {
   }
 }
 
+// Where the built map goes: into a folder that OUTPUT names, in the place
+// of a map built before, and where a stopped run left files, those are
+// cleared first, an earlier built map kept aside being put back.
+TEST(Build, PlacesTheBuiltMap) {
+  const Bytes map = archiveBytes({512,
+                                  true,
+                                  {{"war3map.doo", doodadFileBytes({.doodads = {typicalDoodad()}})},
+                                   {"war3map.j", script("\r\n", false)}}});
+  TempFolder reference;
+  reference.write("Map.w3x", map);
+  ASSERT_EQ(std::get<0>(runProgram(reference, "", 0, {MAPJASS_BUILD_BINARY, {"Map.w3x"}})), 0);
+  const Bytes built = reference.read("Map.built.w3x");
+  struct Case {
+    Files files;
+    std::vector<std::string> arguments;
+    std::string output;  // where the built map is then
+    std::string err = "";
+  };
+  const std::string kept = "Map.built.w3x.kept12-3";
+  // clang-format off
+  const Case cases[] = {
+      {{{"Release", "<folder>"}}, {"Map.w3x", "Release"}, "Release/Map.w3x"},
+      {{{"Release", "<folder>"}}, {"Map.w3x", "Release//"}, "Release/Map.w3x"},
+      {{{"Map.built.w3x", built}}, {"Map.w3x"}, "Map.built.w3x"},
+      {{{"Map.built.w3x", built}, {"Map.built.w3x.tmp12-0", "half"}, {"Map.built.w3x.tmp3", "x"}},
+       {"Map.w3x"}, "Map.built.w3x",
+       "warning: Map.built.w3x.tmp12-0: left by a stopped run; removed\n"},
+      {{{kept, built}}, {"Map.w3x"}, "Map.built.w3x",
+       "warning: Map.built.w3x: put back from " + kept + ", where a stopped run had kept it aside\n"},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output + " " + c.err);
+    TempFolder folder;
+    folder.write("Map.w3x", map);
+    for (const auto& [name, content] : c.files) folder.write(name, content);
+    auto [status, out, err] = runProgram(folder, "", 0, {MAPJASS_BUILD_BINARY, c.arguments});
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(err, c.err);
+    EXPECT_TRUE(out.starts_with("Map.w3x built into " + c.output + ".\n")) << out;
+    Files expected = c.files;
+    expected.erase(kept);
+    expected.erase("Map.built.w3x.tmp12-0");
+    expected["Map.w3x"] = map;
+    expected[c.output] = built;
+    EXPECT_EQ(differences(folder.contents(), expected), "");
+  }
+}
+
 // The check after writing holds the built map against its map: an added
 // file, a file that differs, a replaced file not as written, or other bytes
 // before the archive fail the build.
@@ -244,10 +317,10 @@ TEST(Build, ChecksTheBuiltMap) {
   // clang-format off
   const std::tuple<Bytes, Changes, std::string> cases[] = {
       {map("d", ""), {}, ""}, {map("new", ""), {{"war3map.doo", "new"}}, ""},
-      {map("d", "y"), {}, wrong + "its files are not the map's); nothing was written"},
-      {map("d2", ""), {}, wrong + "war3map.doo differs); nothing was written"},
-      {map("d", ""), {{"war3map.doo", "new"}}, wrong + "war3map.doo differs); nothing was written"},
-      {otherHeader, {}, wrong + "the bytes before the archive differ); nothing was written"}};
+      {map("d", "y"), {}, wrong + "its files are not the map's)"},
+      {map("d2", ""), {}, wrong + "war3map.doo differs)"},
+      {map("d", ""), {{"war3map.doo", "new"}}, wrong + "war3map.doo differs)"},
+      {otherHeader, {}, wrong + "the bytes before the archive differ)"}};
   // clang-format on
   folder.write("Map.w3x", map("d", ""));
   MapArchive source;

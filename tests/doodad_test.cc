@@ -305,12 +305,13 @@ TEST(DoodadJob, SplitsLongWrappedListsAcrossThreads) {
   EXPECT_EQ(folder.read("war3map.doo.j"), "earlier");
 }
 
-// The name of a file kept aside, whatever its number: "NAME.tmp*".
+// The name of a file kept aside, whatever its number: "NAME.kept*".
 std::string withoutTemporaryNumber(const std::string& text) {
   std::string result = text;
-  for (size_t at = result.find(".tmp"); at != std::string::npos; at = result.find(".tmp", at + 1)) {
-    size_t end = result.find_first_not_of("0123456789-", at + 4);
-    result.replace(at + 4, (end == std::string::npos ? result.size() : end) - at - 4, "*");
+  for (size_t at = result.find(".kept"); at != std::string::npos;
+       at = result.find(".kept", at + 1)) {
+    size_t end = result.find_first_not_of("0123456789-", at + 5);
+    result.replace(at + 5, (end == std::string::npos ? result.size() : end) - at - 5, "*");
   }
   return result;
 }
@@ -333,7 +334,7 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
   struct Case {
     Files before, midway;  // besides the input; what appears while the records are read
     int rename;            // and after this rename (1: the backup's, 5: the last) ...
-    Files atRename;        // ... what appears then; "NAME.tmp*" is the earlier NAME kept aside
+    Files atRename;        // ... what appears then; "NAME.kept*" is the earlier NAME kept aside
     std::string error;
     // What differs from `before` at the end; unset: what appeared stays.
     std::optional<Files> after = std::nullopt;
@@ -351,8 +352,8 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
   const std::string linkToReadOnly = "<link to " + elsewhere.file("read-only") + ">";
   const std::string isFolder = ": is a folder; the file cannot be written";
   Files keptForGood = reference.contents();
-  keptForGood["war3map.doo.j.tmp*"] = "<folder>";
-  keptForGood["war3map.doo.j.tmp*/inside"] = "x";
+  keptForGood["war3map.doo.j.kept*"] = "<folder>";
+  keptForGood["war3map.doo.j.kept*/inside"] = "x";
   // clang-format off
   const Case cases[] = {
       {earlier, one("war3mapCONV.doo", "<folder>"), 0, {}, "war3mapCONV.doo" + isFolder},
@@ -370,14 +371,14 @@ TEST(DoodadJob, OutputsTakeTheirPlacesTogetherOrNotAtAll) {
       {earlier, {}, 2,
        {{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3mapKEEP.doo", "<folder>"}},
        "war3mapKEEP.doo: cannot replace: Is a directory; the earlier war3map.old is kept as "
-       "war3map.old.tmp*, as it could not be put back: Is a directory",
-       Files{{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3map.old.tmp*", "e2"},
+       "war3map.old.kept*, as it could not be put back: Is a directory",
+       Files{{"war3map.old", "<folder>"}, {"war3map.old/inside", "x"}, {"war3map.old.kept*", "e2"},
              {"war3mapKEEP.doo", "<folder>"}}},
       {{}, {{"war3map.doo.j", "<link to " + elsewhere.file("target") + ">"},
             {"war3mapCONV.doo", "<link to missing>"}}, 0, {}, "", reference.contents()},
-      {earlier, {}, 5, {{"war3map.doo.j.tmp*", "<folder>"}, {"war3map.doo.j.tmp*/inside", "x"}},
+      {earlier, {}, 5, {{"war3map.doo.j.kept*", "<folder>"}, {"war3map.doo.j.kept*/inside", "x"}},
        "", keptForGood,
-       {"war3map.doo.j: the earlier file stays beside it as war3map.doo.j.tmp*, as it could not "
+       {"war3map.doo.j: the earlier file stays beside it as war3map.doo.j.kept*, as it could not "
         "be removed (Is a directory); delete it"}},
   };
   // clang-format on

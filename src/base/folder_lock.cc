@@ -16,12 +16,6 @@ namespace mapjass {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
-}
-
 std::string waitMessage(const std::string& name) {
   return name + ": another run is writing files in this folder; waiting until it has finished";
 }
@@ -33,19 +27,20 @@ std::string waitMessage(const std::string& name) {
 // A named mutex whose name is the folder's identity, the same whichever
 // path leads to it. The system lets a mutex go when the process that owns it
 // ends.
-void FolderLock::lock(const std::string& path, const std::string& name, const WarningSink& warn) {
+bool FolderLock::lock(const std::string& path, const std::string& name, const WarningSink& warn) {
   std::string identity = fileIdentity(folderOf(path));
-  if (identity.empty()) return;
+  if (identity.empty()) return false;
   HANDLE mutex = CreateMutexW(nullptr, FALSE, wide("Local\\mapjass-folder-" + identity).c_str());
-  if (mutex == nullptr) return;
+  if (mutex == nullptr) return false;
   if (WaitForSingleObject(mutex, 0) == WAIT_TIMEOUT) {
     warn(waitMessage(name));
     if (WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
       CloseHandle(mutex);
-      return;
+      return false;
     }
   }
   mutex_ = mutex;
+  return true;
 }
 
 FolderLock::~FolderLock() {
@@ -58,13 +53,13 @@ FolderLock::~FolderLock() {
 
 // flock() on the folder itself: it needs no file in it, and the system lets
 // it go when the process ends, however it ends.
-void FolderLock::lock(const std::string& path, const std::string& name, const WarningSink& warn) {
+bool FolderLock::lock(const std::string& path, const std::string& name, const WarningSink& warn) {
   int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) return false;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     if (errno != EWOULDBLOCK) {
       ::close(fd);
-      return;
+      return false;
     }
     warn(waitMessage(name));
     // An interrupt during the wait ends the run as anywhere else.
@@ -73,10 +68,11 @@ void FolderLock::lock(const std::string& path, const std::string& name, const Wa
     }
     if (locked != 0) {
       ::close(fd);
-      return;
+      return false;
     }
   }
   fd_ = fd;
+  return true;
 }
 
 FolderLock::~FolderLock() {

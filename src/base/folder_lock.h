@@ -25,8 +25,9 @@ class FolderLock {
   // Takes the folder of `path` (a file's path, relative to the current
   // folder or absolute). When another run holds it, says so through `warn`,
   // naming `name`, and waits until that run lets it go. A folder that cannot
-  // be locked (a file system without locks) is written without.
-  void lock(const std::string& path, const std::string& name, const WarningSink& warn);
+  // be locked (a file system without locks) is written without: then it is
+  // false, and no other run can be ruled out.
+  bool lock(const std::string& path, const std::string& name, const WarningSink& warn);
 
  private:
 #ifdef _WIN32

@@ -19,10 +19,32 @@ constexpr size_t kBufferSize = 1 << 18;
 constexpr size_t kFirstBufferSize = 1 << 16;
 
 // A name beside `finalPath` that no other file has: the process id keeps
-// two runs apart, the counter two files of one run.
-std::string temporaryPathFor(const std::string& finalPath) {
+// two runs apart, the counter two files of one run. New files are made as
+// ".tmp" names and earlier files kept aside as ".kept" names, so that what a
+// killed run left can be told apart: the one is removed, the other put back.
+constexpr char kNewSuffix[] = ".tmp";
+constexpr char kKeptSuffix[] = ".kept";
+
+std::string uniquePathFor(const std::string& finalPath, const char* suffix) {
   static unsigned counter = 0;
-  return finalPath + ".tmp" + std::to_string(processId()) + "-" + std::to_string(counter++);
+  return finalPath + suffix + std::to_string(processId()) + "-" + std::to_string(counter++);
+}
+
+std::string temporaryPathFor(const std::string& finalPath) {
+  return uniquePathFor(finalPath, kNewSuffix);
+}
+
+// Whether `entry`, in the folder of output `base`, is a name that
+// uniquePathFor() gives it with `suffix`: the suffix, digits, "-", digits.
+bool isUniqueNameOf(std::string_view entry, const std::string& base, std::string_view suffix) {
+  if (!entry.starts_with(base) || !entry.substr(base.size()).starts_with(suffix)) return false;
+  std::string_view rest = entry.substr(base.size() + suffix.size());
+  size_t dash = rest.find('-');
+  auto digits = [](std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  return dash != std::string_view::npos && digits(rest.substr(0, dash)) &&
+         digits(rest.substr(dash + 1));
 }
 
 // How the earlier file at an output's name is kept while the outputs of a
@@ -50,6 +72,15 @@ Status checkState(const std::string& name, FileState state) {
   return Status::success();
 }
 
+// On Windows a file that another program holds open cannot be replaced;
+// finding it before anything moves leaves no file behind.
+Status checkNotHeldOpen(const std::string& name, const std::string& path) {
+  if (!isHeldOpen(path)) return Status::success();
+  return Status::failure(name +
+                         ": is open in another program, so it cannot be replaced; close it there "
+                         "(the game, when it is testing the map), then run again");
+}
+
 }  // namespace
 
 bool copyToEnd(ByteReader& in, OutputFile& file) {
@@ -63,7 +94,39 @@ bool copyToEnd(ByteReader& in, OutputFile& file) {
 }
 
 Status checkReplaceable(const std::string& folder, const std::string& name) {
-  return checkState(name, fileStateAt(pathIn(folder, name), true));
+  std::string path = pathIn(folder, name);
+  if (Status state = checkState(name, fileStateAt(path, true)); !state.ok()) return state;
+  return checkNotHeldOpen(name, path);
+}
+
+void removeLeftovers(const std::string& folder, const std::string& name, const WarningSink& warn) {
+  const std::string path = pathIn(folder, name);
+  const std::string base = fileNameOf(path);
+  for (const std::string& entry : folderEntries(folderOf(path))) {
+    bool isNew = isUniqueNameOf(entry, base, kNewSuffix);
+    if (!isNew && !isUniqueNameOf(entry, base, kKeptSuffix)) continue;
+    const std::string leftover = path + entry.substr(base.size());
+    const std::string shown = name + entry.substr(base.size());
+    FileKind kind = fileStateAt(leftover, false).kind;
+    if (kind != FileKind::kFile && kind != FileKind::kLink) continue;
+    // An earlier file whose output is gone was kept aside by a run killed
+    // between its renames: it is the only copy, and goes back.
+    if (!isNew && fileStateAt(path, false).kind == FileKind::kNothing) {
+      if (int error = replaceFile(leftover, path); error != 0) {
+        warn(shown + ": an earlier " + name + " that a stopped run kept aside; it could not be " +
+             "put back (" + std::strerror(error) + "): rename it to " + name);
+      } else {
+        warn(name + ": put back from " + shown + ", where a stopped run had kept it aside");
+      }
+      continue;
+    }
+    if (int error = removeFile(leftover); error != 0) {
+      warn(shown + ": left by a stopped run, and could not be removed (" + std::strerror(error) +
+           "); delete it");
+    } else {
+      warn(shown + ": left by a stopped run; removed");
+    }
+  }
 }
 
 OutputFile::~OutputFile() {
@@ -207,7 +270,8 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   FileState state = fileStateAt(path, false);
   if (state.kind == FileKind::kNothing) return Status::success();
   if (Status replaceable = checkState(name, state); !replaceable.ok()) return replaceable;
-  earlier.path = temporaryPathFor(path);
+  if (Status held = checkNotHeldOpen(name, path); !held.ok()) return held;
+  earlier.path = uniquePathFor(path, kKeptSuffix);
   if (!earlier.slot.take(earlier.path)) {
     return Status::failure(name +
                            ": cannot keep the earlier file aside: its path is too long, or too "

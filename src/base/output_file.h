@@ -115,9 +115,17 @@ bool copyToEnd(ByteReader& in, OutputFile& file);
 
 // Whether a new file can take the place of what has `name` in `folder`: not
 // when that is a folder, something other than a file, or a read-only file
-// (whoever runs the tool), a symbolic link's target included. Jobs check
-// each of their outputs before they write anything, so that such a name
-// leaves every file as it was.
+// (whoever runs the tool), a symbolic link's target included, nor a file
+// that another program holds open (Windows). Jobs check each of their
+// outputs before they write anything, so that such a name leaves every file
+// as it was.
 Status checkReplaceable(const std::string& folder, const std::string& name);
+
+// What runs that were killed (where no interrupt could clean up) left for
+// the output `name` in `folder`: its new files, which are removed, and an
+// earlier file kept aside, which is put back when the output is missing
+// and removed otherwise. Each is named through `warn`. Only for a job that
+// holds the folder's lock: then no other run is writing those names.
+void removeLeftovers(const std::string& folder, const std::string& name, const WarningSink& warn);
 
 }  // namespace mapjass

@@ -19,6 +19,7 @@
 #include <shellapi.h>
 // clang-format on
 #else
+#include <dirent.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +30,17 @@ namespace mapjass {
 
 std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
+}
+
+std::string folderOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool isSameFile(const std::string& a, const std::string& b) {
@@ -220,6 +232,33 @@ std::string fileIdentity(const std::string& path) {
   return identity;
 }
 
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(wide(pathIn(folder.empty() ? "." : folder, "*")).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = utf8(found.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Asks for the file as a rename would: a program that has it open without
+// letting others remove it makes that fail at once.
+bool isHeldOpen(const std::string& path) {
+  HANDLE file = CreateFileW(
+      wide(path).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  DWORD error = GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 // The Windows build carries its own libraries, which do not crash on what
 // the tests and the real maps give them.
 Status runApart(const std::function<Status()>& work, const std::string&) {
@@ -348,6 +387,22 @@ std::string fileIdentity(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return "";
   return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* entries = opendir(folder.empty() ? "." : folder.c_str());
+  if (entries == nullptr) return names;
+  while (const dirent* entry = readdir(entries)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(entries);
+  return names;
+}
+
+bool isHeldOpen(const std::string&) {
+  return false;
 }
 
 Status runApart(const std::function<Status()>& work, const std::string& what) {

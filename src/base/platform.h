@@ -31,6 +31,11 @@ std::wstring wide(const std::string& text);
 // `name` in `folder`; an empty folder is the current one.
 std::string pathIn(const std::string& folder, const std::string& name);
 
+// The folder of a file's path ("." when it names none), and its last part.
+// Both slashes separate, as Windows takes both.
+std::string folderOf(const std::string& path);
+std::string fileNameOf(const std::string& path);
+
 // The program's arguments, after its name, as UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
@@ -105,6 +110,15 @@ std::string fileIdentity(const std::string& path);
 
 // Whether `a` and `b` are the same file. False when either is missing.
 bool isSameFile(const std::string& a, const std::string& b);
+
+// The names of the entries in `folder` (empty: the current one), without
+// "." and "..". Empty when it cannot be read.
+std::vector<std::string> folderEntries(const std::string& folder);
+
+// Whether another program holds the file at `path` open so that it cannot
+// be replaced or removed: Windows lets a program open a file without sharing
+// it (the game holds the map it plays). Never elsewhere.
+bool isHeldOpen(const std::string& path);
 
 // Runs `work` in a process of its own where the system has them, so that a
 // library that crashes or aborts in it ends that process, not the program:

@@ -87,7 +87,11 @@ Status runDoodadJob(const DoodadJobOptions& options, const JobSetting& setting) 
     }
   }
   FolderLock lock;
-  lock.lock(pathIn(setting.folder, kDoodadScriptFile), kDoodadScriptFile, warn);
+  if (lock.lock(pathIn(setting.folder, kDoodadScriptFile), kDoodadScriptFile, warn)) {
+    for (const DoodadOutput& output : kDoodadOutputs) {
+      if (output.asked(options)) removeLeftovers(setting.folder, output.name, warn);
+    }
+  }
   // Every output is made in full before any takes its place, so that a job
   // that fails changes no file at all.
   DoodadOutputFiles files;

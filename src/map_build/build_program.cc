@@ -1,5 +1,7 @@
 #include "map_build/build_program.h"
 
+#include <optional>
+
 #include "base/byte_reader.h"
 #include "base/console.h"
 #include "base/file_names.h"
@@ -8,6 +10,7 @@
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "base/program_arguments.h"
+#include "map_build/built_map.h"
 #include "map_build/destructables.h"
 #include "map_build/map_archive.h"
 #include "map_build/map_check.h"
@@ -35,10 +38,15 @@ const std::string kUsage =
     "\n"
     "More in README.txt beside the program (README.md in its source).\n";
 
-std::string fileNameOf(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+// Without a map: on Windows most likely started by a double click, where a
+// map is given by dropping it onto the program.
+#ifdef _WIN32
+constexpr char kHowToGiveAMap[] =
+    ": drop a map (.w3x or .w3m) onto mapjass-build.exe, or run mapjass-build MAP [OUTPUT]";
+#else
+constexpr char kHowToGiveAMap[] =
+    ": give it a map, and if you like the name of the built map: mapjass-build MAP [OUTPUT]";
+#endif
 
 // What goes into the built map, worked out from the map alone.
 Status planChanges(const std::string& mapName, const MapArchive& map, const WarningSink& warn,
@@ -89,37 +97,55 @@ Status copyMap(const std::string& mapPath, OutputFile& file) {
   return file.finish();
 }
 
-Status buildMap(const std::string& mapPath, const std::string& outputPath, Console& console) {
-  const std::string mapName = fileNameOf(mapPath);
-  if (mapPath.empty() || outputPath.empty()) {
-    return Status::failure(std::string(kBuildProgram) + ": the " +
-                           (mapPath.empty() ? "map's" : "built map's") + " name is empty");
+// Where the built map goes: OUTPUT, or, when OUTPUT names a folder (one
+// that exists, or any name that ends in a slash), MAP's name in it, as cp
+// does.
+std::string outputPathOf(std::string output, const std::string& mapName) {
+  bool folder = output.ends_with('/') || output.ends_with('\\') ||
+                fileStateAt(output, true).kind == FileKind::kFolder;
+  if (!folder) return output;
+  while (output.size() > 1 && (output.ends_with('/') || output.ends_with('\\'))) output.pop_back();
+  return pathIn(output, mapName);
+}
+
+// Whether what stands at OUTPUT's name may be replaced: nothing, or a map
+// that mapjass-build built. Anything else may be a map maker's work, and a
+// typo must not cost it.
+Status checkOutputReplaceable(const std::string& outputPath) {
+  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
+  if (fileStateAt(outputPath, true).kind == FileKind::kNothing) return Status::success();
+  MapArchive output;
+  if (output.openForReading(outputPath, outputPath).ok() && isBuiltMap(output)) {
+    return Status::success();
   }
-  if (FileKind kind = fileStateAt(mapPath, true).kind; kind != FileKind::kFile) {
-    ByteReader probe;  // says why: missing, a folder, not a plain file
-    if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
-  }
+  return Status::failure(outputPath +
+                         ": is there already, and is no map that mapjass-build built, so it is "
+                         "not replaced; remove it, or give another name for the built map");
+}
+
+// The checks of OUTPUT that need nothing of MAP's contents.
+Status checkOutput(const std::string& mapPath, const std::string& mapName,
+                   const std::string& outputPath) {
   if (isSameFile(mapPath, outputPath)) {
     return Status::failure(outputPath +
                            ": is the map itself, which is only ever read; give another name for "
                            "the built map, or none for " +
                            builtMapName(mapName));
   }
-  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
-  WarningSink warn = console.warnings();
-  MapArchive map;
-  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) {
-    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
+  // A missing folder is not made: a typo in it would only put the map
+  // where nobody looks.
+  std::string folder = folderOf(outputPath);
+  if (FileKind kind = fileStateAt(folder, true).kind; kind != FileKind::kFolder) {
+    return Status::failure(outputPath + ": the folder " + folder +
+                           (kind == FileKind::kNothing ? " does not exist" : " is not a folder") +
+                           "; make it first, or give another name for the built map");
   }
-  MapDestructables destructables;
-  Changes changes;
-  if (Status planned = planChanges(mapName, map, warn, destructables, changes); !planned.ok()) {
-    return planned;
-  }
+  return checkOutputReplaceable(outputPath);
+}
 
-  FolderLock lock;
-  lock.lock(outputPath, outputPath, warn);
-  OutputFile output;
+// Writes the built map to OUTPUT's temporary file and checks it there.
+Status writeBuiltMap(const std::string& mapPath, const MapArchive& map, const Changes& changes,
+                     const std::string& outputPath, OutputFile& output, const WarningSink& warn) {
   if (Status opened = output.open("", outputPath, FileMode::kBinary); !opened.ok()) return opened;
   if (Status copied = copyMap(mapPath, output); !copied.ok()) return copied;
   // Apart from this process where the system allows: should the library
@@ -127,7 +153,8 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
   Status written = runApart(
       [&] {
         MapArchive built;
-        if (Status opened = built.openForWriting(output.temporaryPath(), mapName); !opened.ok()) {
+        if (Status opened = built.openForWriting(output.temporaryPath(), outputPath);
+            !opened.ok()) {
           return opened;
         }
         for (const auto& [name, bytes] : changes) {
@@ -135,15 +162,59 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
         }
         return built.close();
       },
-      outputPath +
-          ": the archive library failed while it wrote the built map; nothing was written");
+      outputPath + ": the archive library failed while it wrote the built map");
   if (!written.ok()) return written;
-  if (Status checked =
-          checkBuiltMap(mapPath, map, output.temporaryPath(), outputPath, changes, warn);
-      !checked.ok()) {
-    return checked;
+  return checkBuiltMap(mapPath, map, output.temporaryPath(), outputPath, changes, warn);
+}
+
+// Refusals come in a fixed order, so that a map with two faults always
+// gets the same message: the arguments, MAP itself, a map built already,
+// OUTPUT, and last MAP's contents. `outputArgument` is missing when
+// OUTPUT was not given.
+Status buildMap(const std::string& mapPath, const std::optional<std::string>& outputArgument,
+                Console& console) {
+  const std::string mapName = fileNameOf(mapPath);
+  if (mapPath.empty() || (outputArgument && outputArgument->empty())) {
+    return Status::failure(std::string(kBuildProgram) + ": the " +
+                           (mapPath.empty() ? "map's" : "built map's") + " name is empty");
   }
-  if (Status placed = commitOutputs({&output}, warn); !placed.ok()) return placed;
+  if (FileKind kind = fileStateAt(mapPath, true).kind; kind != FileKind::kFile) {
+    ByteReader probe;  // says why: missing, a folder, not a plain file
+    if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
+  }
+  MapArchive map;
+  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) {
+    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
+  }
+  if (isBuiltMap(map)) {
+    return Status::failure(mapName +
+                           ": was built by mapjass-build; build the map it was built from");
+  }
+  const std::string outputPath =
+      outputArgument ? outputPathOf(*outputArgument, mapName) : builtMapName(mapPath);
+  if (Status output = checkOutput(mapPath, mapName, outputPath); !output.ok()) return output;
+  if (map.isProtected()) return Status::failure(mapName + kProtectedMap);
+  WarningSink warn = console.warnings();
+  MapDestructables destructables;
+  Changes changes;
+  if (Status planned = planChanges(mapName, map, warn, destructables, changes); !planned.ok()) {
+    return planned;
+  }
+
+  FolderLock lock;
+  if (lock.lock(outputPath, outputPath, warn)) removeLeftovers("", outputPath, warn);
+  // What stands at OUTPUT may have changed while the map was read: another
+  // run waited for above, or a user.
+  if (Status output = checkOutputReplaceable(outputPath); !output.ok()) return output;
+  OutputFile output;
+  if (Status written = writeBuiltMap(mapPath, map, changes, outputPath, output, warn);
+      !written.ok()) {
+    return Status::failure(written.error + "; nothing was written, and " + mapName +
+                           " is unchanged");
+  }
+  if (Status placed = commitOutputs({&output}, warn); !placed.ok()) {
+    return Status::failure(placed.error + "; " + mapName + " is unchanged");
+  }
 
   std::string changed;
   for (const auto& [name, bytes] : changes) {
@@ -185,11 +256,9 @@ int runBuildProgram(const std::vector<std::string>& arguments, std::FILE* in, st
   }
   Status status =
       arguments.empty() || arguments.size() > 2
-          ? Status::failure(std::string(kBuildProgram) +
-                            ": give it a map, and if you like the name of the built map: " +
-                            kBuildProgram + " MAP [OUTPUT]")
+          ? Status::failure(std::string(kBuildProgram) + kHowToGiveAMap)
           : buildMap(arguments[0],
-                     arguments.size() == 2 ? arguments[1] : builtMapName(arguments[0]), console);
+                     arguments.size() == 2 ? std::optional(arguments[1]) : std::nullopt, console);
   return endOfRun(console, status, hasOwnConsoleWindow());
 }
 

@@ -82,10 +82,7 @@ Status MapArchive::openForWriting(const std::string& path, const std::string& na
   }
   handle_ = archive;
   if ((archiveInfo<DWORD>(archive, SFileMpqFlags, MPQ_FLAG_READ_ONLY) & MPQ_FLAG_READ_ONLY) != 0) {
-    return Status::failure(name_ +
-                           ": is a protected map: its archive tables are damaged on purpose, so "
-                           "the library opens it only for reading; build the map's unprotected "
-                           "source instead");
+    return Status::failure(name_ + kProtectedMap);
   }
   return Status::success();
 }
@@ -127,6 +124,10 @@ std::vector<std::string> MapArchive::fileNames() const {
 
 uint64_t MapArchive::headerOffset() const {
   return archiveInfo<ULONGLONG>(handle_, SFileMpqHeaderOffset, 0);
+}
+
+bool MapArchive::isProtected() const {
+  return (archiveInfo<DWORD>(handle_, SFileMpqFlags, 0) & MPQ_FLAG_MALFORMED) != 0;
 }
 
 bool MapArchive::isDamaged(const std::string& file) const {

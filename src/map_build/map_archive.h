@@ -39,6 +39,10 @@ class MapArchive {
   // Where the archive starts in the file: the bytes before it are the map's.
   uint64_t headerOffset() const;
 
+  // Whether the archive's tables are damaged on purpose, as map protectors
+  // do: the game reads such a map, but the library writes none of it.
+  bool isProtected() const;
+
   // Whether the library's own check of `file` finds it damaged.
   bool isDamaged(const std::string& file) const;
 
@@ -59,6 +63,11 @@ class MapArchive {
 // file of its kind: the map is damaged.
 inline constexpr char kDamagedMapAdvice[] =
     "; the map is damaged: save it in the World Editor again";
+
+// What is said of a protected map, after its name.
+inline constexpr char kProtectedMap[] =
+    ": is a protected map: its archive tables are damaged on purpose, so the library opens it "
+    "only for reading; build the map's unprotected source instead";
 
 // The library's name and version, for --version.
 std::string mapArchiveLibrary();

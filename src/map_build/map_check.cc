@@ -32,7 +32,7 @@ Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
   if (Status opened = built.openForReading(builtPath, builtName); !opened.ok()) return opened;
   auto wrong = [&](const std::string& what) {
     return Status::failure(builtName + ": the built map does not read back as it was written (" +
-                           what + "); nothing was written");
+                           what + ")");
   };
   // The replaced files first: reading a file by its name teaches the library
   // that name, which a map without a list of its names otherwise shows only

@@ -59,6 +59,18 @@ std::string_view definedName(const std::vector<std::string_view>& words, bool in
 
 }  // namespace
 
+bool definesName(const std::string& script, std::string_view name) {
+  bool inGlobals = false;
+  for (const Line& line : linesOf(script)) {
+    std::vector<std::string_view> words =
+        wordsOf(std::string_view(script).substr(line.start, line.end - line.start));
+    if (!words.empty() && words[0] == "globals") inGlobals = true;
+    if (!words.empty() && words[0] == "endglobals") inGlobals = false;
+    if (definedName(words, inGlobals) == name) return true;
+  }
+  return false;
+}
+
 Status insertIntoMain(const std::string& name, const std::string& block, const std::string& call,
                       const std::string& reservedPrefix, std::string& script) {
   std::vector<Line> lines = linesOf(script);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/status.h"
 
@@ -21,5 +22,9 @@ inline constexpr char kMainHead[] = "function main takes nothing returns nothing
 // or defines a name that starts with `reservedPrefix` already.
 Status insertIntoMain(const std::string& name, const std::string& block, const std::string& call,
                       const std::string& reservedPrefix, std::string& script);
+
+// Whether `script` defines `name`: a function, native, global or type,
+// read as the game reads it (not inside a comment or a string).
+bool definesName(const std::string& script, std::string_view name);
 
 }  // namespace mapjass

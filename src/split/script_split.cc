@@ -153,7 +153,7 @@ Status splitScript(ByteReader& in, const std::string& folder, const std::string&
   summary = {};
   const std::string& input = in.name();
   FolderLock lock;
-  lock.lock(pathIn(folder, output), output, warn);
+  if (lock.lock(pathIn(folder, output), output, warn)) removeLeftovers(folder, output, warn);
   OutputFile out;
   if (Status created = out.open(folder, output, FileMode::kText); !created.ok()) return created;
   FunctionParts parts(functionName, FunctionParts::byOperations(kFunctionOperationBudget),

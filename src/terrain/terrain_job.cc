@@ -62,7 +62,9 @@ Status runTerrainJob(const TerrainJobOptions& options, const JobSetting& setting
   if (Status opened = ByteReader::openFile(folder, kTerrainFile, in); !opened.ok()) return opened;
   if (Status name = checkReplaceable(folder, kTerrainScriptFile); !name.ok()) return name;
   FolderLock lock;
-  lock.lock(pathIn(folder, kTerrainScriptFile), kTerrainScriptFile, warn);
+  if (lock.lock(pathIn(folder, kTerrainScriptFile), kTerrainScriptFile, warn)) {
+    removeLeftovers(folder, kTerrainScriptFile, warn);
+  }
   OutputFile script;
   if (Status created = script.open(folder, kTerrainScriptFile, FileMode::kText); !created.ok()) {
     return created;
