@@ -231,6 +231,44 @@ build_case() {
     echo "ok     $name"
   fi
 }
+# windows_case NAME HELD ERROR: mapjass-build.exe on Map.w3x (none when
+# HELD is empty) beside a map it built, while mapjass_hold_file holds HELD
+# open. It must fail with ERROR alone and leave every file as it was.
+hold_tool=$(dirname "$exe")/mapjass_hold_file.exe
+windows_case() {
+  local name=$1 held=$2 expected=$3 status problems="" line
+  local dir="$work/$cases"
+  cases=$((cases + 1))
+  mkdir -p "$dir/windows"
+  cp "$broken/sample.w3x" "$dir/windows/Map.w3x"
+  cp "$broken/sample.built.w3x" "$dir/windows/Map.built.w3x"
+  local before
+  before=$(cd "$dir/windows" && md5sum ./*)
+  local arguments=(Map.w3x)
+  if [ -n "$held" ]; then
+    coproc HOLDER { cd "$dir/windows" && exec "$wine" "$hold_tool" "$held" 2>&1; }
+    read -r line <&"${HOLDER[0]}"
+    line=${line%$'\r'}
+    [ "$line" = held ] || problems+=" not held ($line);"
+  else
+    arguments=()
+  fi
+  (cd "$dir/windows" && "$wine" "$exe_build" "${arguments[@]}" </dev/null >../out 2>../err)
+  status=$?
+  if [ -n "$held" ]; then
+    eval "exec ${HOLDER[1]}>&-"
+    wait "$HOLDER_PID" 2>/dev/null
+  fi
+  [ "$status" = 1 ] || problems+=" exit status $status;"
+  [ "$(normalised "$dir/err")" = "$expected" ] || problems+=" stderr: $(cat "$dir/err");"
+  [ "$(cd "$dir/windows" && md5sum ./*)" = "$before" ] || problems+=" files changed;"
+  if [ -n "$problems" ]; then
+    echo "FAILED $name:$problems"
+    failures=$((failures + 1))
+  else
+    echo "ok     $name"
+  fi
+}
 if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
   perl -e 'print join("\r\n", "globals", "endglobals", "function main takes nothing returns nothing",
     "local integer i", "call InitBlizzard()", "endfunction", "")' >"$broken/war3map.j"
@@ -245,6 +283,16 @@ if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
   build_case "build: not a map" "$broken/empty" Map.w3x
   build_case "build: no map" "" Map.w3x
   build_case "build: --help" "" --help
+  # Windows alone: a file held open by another program, without sharing,
+  # as the World Editor holds the map it edits and the game the map it
+  # plays; and no map at all, as a double click starts it.
+  (cd "$broken" && "$linux_build" sample.w3x >/dev/null)
+  windows_case "build: the map open in the World Editor" Map.w3x \
+    "Map.w3x: is open in another program (the World Editor?), which keeps others from reading it; close it there, then build again"
+  windows_case "build: the built map open in the game" Map.built.w3x \
+    "Map.built.w3x: is open in another program, so it cannot be replaced; close it there (the game, when it is testing the map), then run again"
+  windows_case "build: started without a map" "" \
+    "mapjass-build: drop a map (.w3x or .w3m) onto mapjass-build.exe, or run mapjass-build MAP [OUTPUT]"
 else
   echo "skipped mapjass-build: it is not in both builds"
 fi
