@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
                                                   {{"war3map.doo", bigDoodadFile(50'000)},
                                                    {"war3map.j", mainScript},
                                                    {"war3map.w3e", bigTerrainFile(257)}}}));
-  std::vector<double> builds;
+  std::vector<double> builds, rebuilds;
   char name[] = "mapjass-build", map[] = "Map.w3x";
   char* buildArgv[] = {name, map, nullptr};
   for (int i = 0; i < runs; ++i) {
@@ -277,10 +277,19 @@ int main(int argc, char** argv) {
     builds.push_back(
         waitSeconds(start(MAPJASS_BUILD_BINARY, buildArgv, mapFolder, "/dev/null", "/dev/null"),
                     started, "mapjass-build"));
+    // Again, in the place of the map it built: that map's script is read
+    // first, to tell that it may be replaced.
+    sync();
+    started = Clock::now();
+    rebuilds.push_back(
+        waitSeconds(start(MAPJASS_BUILD_BINARY, buildArgv, mapFolder, "/dev/null", "/dev/null"),
+                    started, "mapjass-build"));
   }
   std::printf("%-32s build %7.1f ms (target under 500 ms)\n", "build, 50,000 records",
               median(builds) * 1e3);
-  met = met && median(builds) < 0.5;
+  std::printf("%-32s build %7.1f ms (target under 500 ms)\n", "  again, over its built map",
+              median(rebuilds) * 1e3);
+  met = met && median(builds) < 0.5 && median(rebuilds) < 0.5;
 #endif
   std::printf("%s\n", met ? "all targets met" : "a target was missed");
   return 0;
