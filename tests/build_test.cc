@@ -7,6 +7,7 @@
 
 #include "map_build/build_program.h"
 #include "map_build/map_check.h"
+#include "map_build/map_script.h"
 #include "map_writer.h"
 #include "test_archive.h"
 #include "test_support.h"
@@ -31,14 +32,15 @@ const std::string kHelpers =
 
 // A script as the editor writes one, its lines ended by `end`, with the
 // destructables' block and its call where `built` asks for them.
-std::string script(const std::string& end, bool locals, const std::string& block = "") {
+std::string script(const std::string& end, bool locals, const std::string& block = "",
+                   const std::string& head = kMainHead) {
   std::vector<std::string> lines = {"globals", "integer udg_Count = 0", "endglobals",
                                     "function InitTrig takes nothing returns nothing",
                                     "endfunction"};
   for (size_t at = 0; at < block.size(); at = block.find('\n', at) + 1) {
     lines.push_back(block.substr(at, block.find('\n', at) - at));
   }
-  lines.push_back("function main takes nothing returns nothing");
+  lines.push_back(head);
   if (locals) lines.insert(lines.end(), {"local integer i = 0", "  local real r"});
   if (!block.empty()) lines.push_back("call ExecuteFunc(\"mapjass_Destructables\")");
   lines.insert(lines.end(), {"call InitTrig()", "endfunction",
@@ -92,6 +94,7 @@ TEST(Build, BuildsEachKindOfMap) {
     bool locals;
     std::vector<const char*> scripts;
     int trees = 0;  // more destructables, to fill more than one function
+    std::string head = kMainHead;
   };
   // clang-format off
   const Case cases[] = {
@@ -102,6 +105,8 @@ TEST(Build, BuildsEachKindOfMap) {
       {"the script in a folder", 512, true, "\r\n", false, {"scripts\\war3map.j"}},
       {"both scripts, no list, a full table", 512, false, "\n", true, {"war3map.j", "scripts\\war3map.j"}},
       {"two functions", 512, true, "\r\n", false, {"war3map.j"}, 3'598},
+      {"main with blanks and a comment", 0, true, "\n", true, {"war3map.j"}, 0,
+       "function  main\ttakes nothing returns nothing // x"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -113,7 +118,9 @@ TEST(Build, BuildsEachKindOfMap) {
     const std::string block = blockOf(doodads, parts);
     const Bytes doo = doodadFileBytes({.doodads = doodads, .trailer = trailer});
     TestArchive map{c.headerSize, c.listfile, {{"war3map.doo", doo}, {"war3map.w3e", other}}};
-    for (const char* name : c.scripts) map.files.push_back({name, script(c.end, c.locals)});
+    for (const char* name : c.scripts) {
+      map.files.push_back({name, script(c.end, c.locals, "", c.head)});
+    }
     const Bytes mapBytes = archiveBytes(map);
     folder.write("Map.w3x", mapBytes);
     auto [status, out, err] =
@@ -133,7 +140,7 @@ TEST(Build, BuildsEachKindOfMap) {
     for (auto& [name, bytes] : expected) {
       names.push_back(name);
       if (name != "war3map.w3e")
-        bytes = name == "war3map.doo" ? kept : script(c.end, c.locals, block);
+        bytes = name == "war3map.doo" ? kept : script(c.end, c.locals, block, c.head);
     }
     EXPECT_EQ(archiveFiles(built, names), expected);
     EXPECT_EQ(folder.read("Map.w3x"), mapBytes);
@@ -183,6 +190,8 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "destructable of the map's own script), so there is nothing to build"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_X" + builtBefore},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", "type mapjass_T extends handle\n"}}), mapOnly,
+       ": war3map.j: line 1 defines mapjass_T" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "call mapjass_Y()\nfunction mapjass_RF\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_RF" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
@@ -225,6 +234,59 @@ TEST(Build, RefusesWhatItCannotBuild) {
     EXPECT_EQ(err, c.err.empty() ? "" : (c.err[0] == ':' ? "Map.w3x" : "") + c.err + "\n");
     EXPECT_TRUE(matchesText(out, c.out)) << out;
     EXPECT_EQ(differences(folder.contents(), before), "");
+  }
+}
+
+// The script is read as the game reads it: main's header with any blanks
+// and a comment; strings over lines, with escapes, and rawcodes, in which
+// nothing is a header, a local, a definition or a comment; the line end
+// that most lines have.
+TEST(Build, ReadsTheScriptAsTheGameDoes) {
+  const std::string head = "function main takes nothing returns nothing", end = "endfunction\n";
+  const std::string noMain = "!s: has no line \"" + head +
+                             "\", which the game starts the map with; "
+                             "build a map that the World Editor saved";
+  auto defines = [](const std::string& defined) {
+    return "!s: line 2 defines " + defined +
+           " already: the map was built by mapjass-build before; build the map it was built from "
+           "instead";
+  };
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {  // script, built or !error
+      {"function  main\ttakes nothing  returns nothing // x\n" + end,
+       "B\nfunction  main\ttakes nothing  returns nothing // x\nC\n" + end},
+      {"set s = \"\n" + head + "\n\"\n", noMain}, {head + " x\n", noMain}, {head + "()\n", noMain},
+      {"//\ntype mapjass_R extends handle\n", defines("mapjass_R")},
+      {"globals\nconstant real mapjass_G=1\n", defines("mapjass_G")},
+      {"globals\ninteger i = 'A\"bc'\nfunction mapjass_X takes\n", "!s: line 3 defines mapjass_X"
+       " already: the map was built by mapjass-build before; build the map it was built from instead"},
+      {"set s = \"a\\\\\"\nconstant native mapjass_N\n", defines("mapjass_N")},
+      {"set s = \"\\\" // \" + \"\ntype mapjass_T\n\"\n" + head + "\n" + end,
+       "set s = \"\\\" // \" + \"\ntype mapjass_T\n\"\nB\n" + head + "\nC\n" + end},
+      {head + "\n local string s = \"\nlocal\"\n\n//\nlocal integer i\nset s = \"\nlocal\"\n" + end,
+       "B\n" + head + "\n local string s = \"\nlocal\"\n\n//\nlocal integer i\nC\nset s = \"\nlocal\"\n" +
+       end},
+      {"a\r\nb\r\n" + head + "\r\r\n" + end, "a\r\nb\r\nB\r\n" + head + "\rC\r\n\r\n" + end},
+      {"a\rb\r\n" + head + "\r" + end, "a\rb\r\nB\r" + head + "\rC\r" + end},
+      {head + "\rendfunction\n", "B\r\n" + head + "\rC\r\nendfunction\n"},
+      {head, "B\r\n" + head + "\r\nC\r\n"},
+  };
+  // clang-format on
+  for (const auto& [script, built] : cases) {
+    SCOPED_TRACE(script);
+    std::string text = script;
+    Status status = insertIntoMain("s", "B\n", "C", "mapjass_", text);
+    EXPECT_EQ(status.ok() ? text : "!" + status.error, built);
+  }
+  // clang-format off
+  const std::tuple<std::string, std::string, bool> names[] = {
+      {"type T extends handle", "T", true}, {"globals\n\tinteger array X=1\nendglobals", "X", true},
+      {"integer X", "X", false}, {"constant function F takes", "F", true}, {"function Fx", "F", false},
+      {"// function F", "F", false}, {"call s(\"\nfunction F\n\")", "F", false},
+      {"globals\nendglobals\ninteger X", "X", false}, {"\"\\\\\"\r\nnative F", "F", true}};
+  // clang-format on
+  for (const auto& [script, name, defined] : names) {
+    EXPECT_EQ(definesName(script, name), defined) << script;
   }
 }
 
