@@ -189,6 +189,10 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {both, {}, "Terrain", "warning: the answer \"Terrain\" to \"Split war3map.w3e.j?\" is neither "
        "1 (yes) nor 0 (no), so that question and every later one keep \"no\"\n" + noneChosen,
        question + doodadQuestion},
+      {{{"war3map.w3e.j", kTerrainLine}}, {}, "main", "warning: war3map.w3e.split.j: the function "
+       "name \"main\" is taken: every map has a function main already, and the game would reject a "
+       "second one; give the function another name\n", "", "war3map.w3e.j", "war3map.w3e.split.j"},
+      {{{"war3map.w3e.j", kTerrainLine}}, {}, "Main", "", "", "war3map.w3e.j", "war3map.w3e.split.j"},
       {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}}, givenInJ, "T",
        "in.split.j: is a folder; the file cannot be written\n", ""},  // asked nothing
       {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},

@@ -105,6 +105,7 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
                            kFunctionNameRule + "); nothing written");
   }
   Console& console = dialogue.console;
+  if (isMapFunctionName(name)) console.warn(output + ": " + mapFunctionNameWarning(name));
   SplitSummary summary;
   if (Status split = splitScript(in, folder, output, name, summary, console.warnings());
       !split.ok()) {
