@@ -160,6 +160,8 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {"call A(\"\0\")\n"s, "line 1 holds a zero byte (NUL)"},
       {"call T_1()\ncall A(\"\0\")\n"s, "line 2 holds a zero byte (NUL)"},
   };
+  const std::string writes =
+      ", a function that the split writes; choose a function name that the script does not use";
   const std::pair<std::string, std::string> clashing[] = {
       {kHelpers + "function T_12 takes nothing returns nothing\nendfunction\n" + kCdLine,
        "line 7 defines the function T_12 already; choose a function name that the script does not "
@@ -167,12 +169,8 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {"function  T takes nothing returns nothing\nendfunction\n" + kCdLine,
        "line 1 defines the function T already; choose a function name that the script does not "
        "use"},
-      {kCdLine + "call T_1()\n",
-       "line 2 calls T_1, a function that the split writes; choose a function name that the "
-       "script does not use"},
-      {kCdLine + "\tcall T ()\n",
-       "line 2 calls T, a function that the split writes; choose a function name that the script "
-       "does not use"},
+      {kCdLine + "call T_1()\n", "line 2 calls T_1" + writes},
+      {kCdLine + "\tcall T ()\n", "line 2 calls T" + writes},
   };
   const Files inJ = {{"in.j", kCdLine}};
   const std::vector<std::string> givenInJ = {"in.j"};
