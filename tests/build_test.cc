@@ -7,6 +7,7 @@
 
 #include "map_build/build_program.h"
 #include "map_build/map_check.h"
+#include "map_build/map_script.h"
 #include "map_writer.h"
 #include "test_archive.h"
 #include "test_support.h"
@@ -196,6 +197,8 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "destructable of the map's own script), so there is nothing to build"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_X" + builtBefore},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", "type mapjass_T extends handle\n"}}), mapOnly,
+       ": war3map.j: line 1 defines mapjass_T" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "call mapjass_Y()\nfunction mapjass_RF\n"}}),
        mapOnly, ": war3map.j: line 2 defines mapjass_RF" + builtBefore},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
@@ -298,6 +301,51 @@ TEST(Build, PlacesTheBuiltMap) {
     expected["Map.w3x"] = map;
     expected[c.output] = built;
     EXPECT_EQ(differences(folder.contents(), expected), "");
+  }
+}
+
+// The script is read as the game reads it: main's header with any blanks
+// and a comment; strings over lines, with escapes, and rawcodes, in which
+// nothing is a header, a local, a definition or a comment; the line end
+// that most lines have.
+TEST(Build, ReadsTheScriptAsTheGameDoes) {
+  const std::string head = "function main takes nothing returns nothing", end = "endfunction\n";
+  const std::string noMain = "!s: has no line", defines = "!s: line 2 defines mapjass_";
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {  // script, built or !error's start
+      {"function  main\ttakes nothing  returns nothing // x\n" + end,
+       "B\nfunction  main\ttakes nothing  returns nothing // x\nC\n" + end},
+      {"set s = \"\n" + head + "\n\"\n", noMain}, {head + " x\n", noMain}, {head + "()\n", noMain},
+      {"//\ntype mapjass_R extends handle\n", defines + "R"},
+      {"globals\nconstant real mapjass_G=1\n", defines + "G"},
+      {"globals\ninteger i = 'A\"bc'\nfunction mapjass_X takes\n", "!s: line 3 defines mapjass_X"},
+      {"set s = \"a\\\\\"\nconstant native mapjass_N\n", defines + "N"},
+      {"set s = \"\\\" // \" + \"\ntype mapjass_T\n\"\n" + head + "\n" + end,
+       "set s = \"\\\" // \" + \"\ntype mapjass_T\n\"\nB\n" + head + "\nC\n" + end},
+      {head + "\n local string s = \"\nlocal\"\n\n//\nlocal integer i\nset s = \"\nlocal\"\n" + end,
+       "B\n" + head + "\n local string s = \"\nlocal\"\n\n//\nlocal integer i\nC\nset s = \"\nlocal\"\n" +
+       end},
+      {"a\r\nb\r\n" + head + "\r\r\n" + end, "a\r\nb\r\nB\r\n" + head + "\rC\r\n\r\n" + end},
+      {"a\rb\r\n" + head + "\r" + end, "a\rb\r\nB\r" + head + "\rC\r" + end},
+      {head + "\rendfunction\n", "B\r\n" + head + "\rC\r\nendfunction\n"},
+      {head, "B\r\n" + head + "\r\nC\r\n"},
+  };
+  // clang-format on
+  for (const auto& [script, built] : cases) {
+    SCOPED_TRACE(script);
+    std::string text = script;
+    Status status = insertIntoMain("s", "B\n", "C", "mapjass_", text);
+    EXPECT_EQ(status.ok() ? text : ("!" + status.error).substr(0, built.size()), built);
+  }
+  // clang-format off
+  const std::tuple<std::string, std::string, bool> names[] = {
+      {"type T extends handle", "T", true}, {"globals\n\tinteger array X=1\nendglobals", "X", true},
+      {"integer X", "X", false}, {"constant function F takes", "F", true}, {"function Fx", "F", false},
+      {"// function F", "F", false}, {"call s(\"\nfunction F\n\")", "F", false},
+      {"globals\nendglobals\ninteger X", "X", false}, {"\"\\\\\"\r\nnative F", "F", true}};
+  // clang-format on
+  for (const auto& [script, name, defined] : names) {
+    EXPECT_EQ(definesName(script, name), defined) << script;
   }
 }
 

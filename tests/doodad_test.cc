@@ -198,6 +198,11 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
            "renamed (a name starts with a letter, holds only letters, digits and underscores, "
            "does not end in an underscore, and is no JASS keyword or type, nor RF, CD or SL)";
   };
+  auto taken = [](const std::string& name) {
+    return "war3map.doo.j: the function name \"" + name + "\" is taken: every map has a function " +
+           name +
+           " already, and the game would reject a second one; give the function another name";
+  };
   const std::string nan = "war3map.doo: record 1 of 2: x is not a finite number; 0 written instead";
   const TestDoodad doodad{.life = 255}, destructable{.life = 254};
   const std::vector<TestDoodad> scripted = {{.flags = 0, .life = 255}, {.flags = 0}};
@@ -237,6 +242,9 @@ TEST(DoodadJob, SaysWhatTheScriptCannotDo) {
       {true, "Init-1", 0, {destructable}, {named("Init-1")}},
       {true, "", 0, {destructable}, {named("")}},  // the name's answer failed
       {false, "Init-1", 0, {destructable}, {}},    // not wrapped
+      {true, "config", 0, {destructable}, {taken("config")}},
+      {true, "main", 0, many(0, 2084, 0), {taken("main")}},  // split into functions
+      {true, "Main", 0, {destructable}, {}}, {false, "main", 0, {destructable}, {}},
       {true, "RF", kKept, {destructable, doodad},
        {named("RF"), leftOutWarnings({destructable, doodad}, true)[0]}},
       {true, "a_", 0, {{.x = NAN}, doodad},

@@ -148,6 +148,10 @@ TEST(Program, RunsWhatWasAskedAndLosesNothing) {
           "warning: mapjass takes no arguments; it works on the files in the folder it runs in, "
           "FOLDER\n",
           {}, std::string(kQ1) + kQ7, {"/some/map"}),
+      row("a map as an argument", both, "0 0", 0,
+          "warning: mapjass takes no arguments; it works on the files in the folder it runs in, "
+          "FOLDER; mapjass-build builds a map in one command: mapjass-build \"(2)My Map.W3m\"\n",
+          {}, "", {"x.w3x.j", "(2)My Map.W3m"}),
       row("--help", {}, "", 0, "", {}, "Usage: mapjass\n\n...", {"--help"}),
       row("--version", {}, "", 0, "", {}, "mapjass " MAPJASS_VERSION "\n", {"--version"}),
       row("version 6", {{"war3map.doo", doodadFileBytes({.version = 6, .subversion = 7})}},

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/jass_functions.h"
 #include "split/script_split.h"
 #include "split/split_program.h"
 #include "test_support.h"
@@ -32,16 +33,17 @@ std::string times(int n, const std::string& lines) {
   return text;
 }
 
-// The split script: `blocks`, then a function T_i per group, then T.
-std::string splitText(const std::string& blocks, const std::vector<std::string>& groups) {
+// The split script: `blocks`, then a function NAME_i per group, then NAME.
+std::string splitText(const std::string& blocks, const std::vector<std::string>& groups,
+                      const std::string& name = "T") {
   std::string text = blocks, calls;
   for (size_t i = 1; i <= groups.size(); ++i) {
-    std::string part = "T_" + std::to_string(i);
+    std::string part = name + "_" + std::to_string(i);
     text +=
         "function " + part + " takes nothing returns nothing\n" + groups[i - 1] + "endfunction\n";
     calls += "call ExecuteFunc(\"" + part + "\")\n";
   }
-  return text + "function T takes nothing returns nothing\n" + calls + "endfunction\n";
+  return text + functionHead(name) + calls + "endfunction\n";
 }
 
 struct SplitRun {
@@ -94,10 +96,10 @@ TEST(Split, SpreadsCallLinesOverFunctionsThatEachFitOneThread) {
        splitText("function A takes nothing returns nothing\nendfunction\n", {"call B()\n"})},
       {"names like the parts, but not theirs",
        "function T_0 takes\nendfunction\nfunction T_1x takes\nendfunction\nfunction T_ takes\n"
-       "endfunction\nfunction TT takes\nendfunction\ncall B()\n",
+       "endfunction\nfunction TT takes\nendfunction\ncall B()\ncall T_01()\n",
        splitText("function T_0 takes\nendfunction\nfunction T_1x takes\nendfunction\nfunction T_ "
                  "takes\nendfunction\nfunction TT takes\nendfunction\n",
-                 {"call B()\n"})},
+                 {"call B()\ncall T_01()\n"})},
       {"a line of 1 MiB before its CR LF", "call A" + std::string((1 << 20) - 6, 'x') + "\r\n",
        splitText("", {"call A" + std::string((1 << 20) - 6, 'x') + "\n"})},
       {"blanks before a call", "\tcall CD()\n call SL(1)\n",
@@ -127,11 +129,11 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
   const std::string noCalls =
       ": no call lines outside its functions, so nothing to split (a doodad script with its "
       "function is split already; an empty terrain script has nothing to split)\n";
-  auto done = [](const std::string& input, const std::string& output) {
+  auto done = [](const std::string& input, const std::string& output, const std::string& name) {
     return "\nFuncName: \n" + output +
            ": 1 call line in 1 function of one game thread each. Paste it into the map's custom "
            "script section in place of " +
-           input + ", never both, and call T() from a map initialization trigger.\n";
+           input + ", never both, and call " + name + "() from a map initialization trigger.\n";
   };
   struct Case {
     Files files;
@@ -142,7 +144,8 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
     const char* output = nullptr;    // ... into this one
   };
   const Files both = {{"war3map.w3e.j", kTerrainLine}, {"war3map.doo.j", kCdLine}};
-  // Scripts that in.j, given as the argument, refuses, and why.
+  // Scripts that in.j, given as the argument, refuses, and why: before the
+  // name is asked for, unless the name is the reason.
   const std::pair<std::string, std::string> refused[] = {
       {wrapped, noCalls.substr(2, noCalls.size() - 3)},
       {kCdLine + "set x = 1\n", "line 2 is not a call line: set x = 1"},
@@ -155,12 +158,19 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {std::string((1 << 20) + 1, 'c'), "line 1 is longer than 1 MiB: not a script line"},
       {kCdLine + "call (1)\n", "line 2 has no function name after call: call (1)"},
       {"call A(\"\0\")\n"s, "line 1 holds a zero byte (NUL)"},
+      {"call T_1()\ncall A(\"\0\")\n"s, "line 2 holds a zero byte (NUL)"},
+  };
+  const std::string writes =
+      ", a function that the split writes; choose a function name that the script does not use";
+  const std::pair<std::string, std::string> clashing[] = {
       {kHelpers + "function T_12 takes nothing returns nothing\nendfunction\n" + kCdLine,
        "line 7 defines the function T_12 already; choose a function name that the script does not "
        "use"},
       {"function  T takes nothing returns nothing\nendfunction\n" + kCdLine,
        "line 1 defines the function T already; choose a function name that the script does not "
        "use"},
+      {kCdLine + "call T_1()\n", "line 2 calls T_1" + writes},
+      {kCdLine + "\tcall T ()\n", "line 2 calls T" + writes},
   };
   const Files inJ = {{"in.j", kCdLine}};
   const std::vector<std::string> givenInJ = {"in.j"};
@@ -174,7 +184,13 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
       {{{"sub", "<folder>"}, {"sub/in.j", kCdLine}}, {"sub/in.j"}, "T", "", "", "sub/in.j",
        "sub/in.split.j"},  // beside the script it was given
       {both, {}, "0 0 T", noneChosen, question + doodadQuestion},
-      {both, {}, "x", noneChosen, question + doodadQuestion},
+      {both, {}, "Terrain", "warning: the answer \"Terrain\" to \"Split war3map.w3e.j?\" is neither "
+       "1 (yes) nor 0 (no), so that question and every later one keep \"no\"\n" + noneChosen,
+       question + doodadQuestion},
+      {{{"war3map.w3e.j", kTerrainLine}}, {}, "main", "warning: war3map.w3e.split.j: the function "
+       "name \"main\" is taken: every map has a function main already, and the game would reject a "
+       "second one; give the function another name\n", "", "war3map.w3e.j", "war3map.w3e.split.j"},
+      {{{"war3map.w3e.j", kTerrainLine}}, {}, "Main", "", "", "war3map.w3e.j", "war3map.w3e.split.j"},
       {{{"in.j", kCdLine}, {"in.split.j", "<folder>"}}, givenInJ, "T",
        "in.split.j: is a folder; the file cannot be written\n", ""},  // asked nothing
       {{{"war3map.w3e.j", ""}}, {}, "T", "war3map.w3e.j" + noCalls},
@@ -197,7 +213,10 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
   };
   // clang-format on
   for (const auto& [script, why] : refused) {
-    cases.push_back({{{"in.j", script}}, {"in.j"}, "T", "in.j: " + why + "\n"});
+    cases.push_back({{{"in.j", script}}, {"in.j"}, "T", "in.j: " + why + "\n", ""});
+  }
+  for (const auto& [script, why] : clashing) {
+    cases.push_back({{{"in.j", script}}, {"in.j"}, "T", "in.j: " + why + "\n", "\nFuncName: "});
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers + " " + c.err);
@@ -206,14 +225,15 @@ TEST(Split, SplitsWhatItIsGivenOrRefuses) {
     Files expected = folder.contents();
     std::optional<std::string> out = c.out;
     if (c.chosen != nullptr) {
-      expected[c.output] = splitText("", {c.files.at(c.chosen)});
-      *out += done(c.chosen, c.output);
+      const std::string name = c.answers.substr(c.answers.rfind(' ') + 1);
+      expected[c.output] = splitText("", {c.files.at(c.chosen)}, name);
+      *out += done(c.chosen, c.output, name);
     }
     SplitRun run = split(folder, c.arguments, c.answers);
-    EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
+    EXPECT_EQ(run.status, c.err.empty() || c.chosen != nullptr ? 0 : 1);
     EXPECT_EQ(run.err, c.err);
     if (out) {
-      EXPECT_TRUE(matchesText(run.out, *out)) << run.out;
+      EXPECT_TRUE(out->empty() ? run.out.empty() : matchesText(run.out, *out)) << run.out;
     }
     EXPECT_EQ(folder.contents(), expected);
   }

@@ -32,6 +32,16 @@ bool isValidFunctionName(std::string_view name) {
              std::end(kReservedNames);
 }
 
+bool isMapFunctionName(std::string_view name) {
+  return name == "main" || name == "config";
+}
+
+std::string mapFunctionNameWarning(std::string_view name) {
+  const std::string quoted(name);
+  return "the function name \"" + quoted + "\" is taken: every map has a function " + quoted +
+         " already, and the game would reject a second one; give the function another name";
+}
+
 std::string functionHead(std::string_view name) {
   return "function " + std::string(name) + " takes nothing returns nothing\n";
 }

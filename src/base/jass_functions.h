@@ -22,6 +22,15 @@ inline constexpr char kFunctionNameRule[] =
     "a name starts with a letter, holds only letters, digits and underscores, does not end in an "
     "underscore, and is no JASS keyword or type, nor RF, CD or SL";
 
+// Whether every map's script defines `name` already: main, which the game
+// starts the map with, and config, which the game reads its settings from.
+// JASS is case-sensitive, so only these exact names.
+bool isMapFunctionName(std::string_view name);
+
+// What a map maker is told about such a name. Both programs still write the
+// script as asked: it is right but for that one name, quickly changed.
+std::string mapFunctionNameWarning(std::string_view name);
+
 // "function NAME takes nothing returns nothing" and its line end.
 std::string functionHead(std::string_view name);
 inline constexpr std::string_view kFunctionEnd = "endfunction\n";

@@ -38,7 +38,7 @@ struct LeftOut {
 };
 
 // What the script leaves out, after every other warning of the job: a
-// function name that JASS refuses, the doodads, and the destructables that
+// function name that JASS refuses or every map has, the doodads, and the destructables that
 // the map's own script creates.
 void warnAboutWhatTheScriptCannotDo(const DoodadJobOptions& options,
                                     const DoodadFunctions& functions, LeftOut leftOut,
@@ -47,6 +47,9 @@ void warnAboutWhatTheScriptCannotDo(const DoodadJobOptions& options,
     warn(std::string(kDoodadScriptFile) + ": the function name \"" + functions.name +
          "\" is not valid in JASS, so the script will not compile until the function is renamed (" +
          kFunctionNameRule + ")");
+  }
+  if (functions.wrapped && isMapFunctionName(functions.name)) {
+    warn(std::string(kDoodadScriptFile) + ": " + mapFunctionNameWarning(functions.name));
   }
   const std::string ofRecords = " of " + std::to_string(records) + " records are ";
   const std::string kept = kKeptDoodadFile, doo = kDoodadFile;

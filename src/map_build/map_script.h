@@ -15,11 +15,14 @@ namespace mapjass {
 inline constexpr char kMainHead[] = "function main takes nothing returns nothing";
 
 // Puts `block` (lines that end in "\n") in `script`, named `name` in
-// messages, right before the line of kMainHead, and `call` (one line,
-// without its end) as main's first statement: after its last `local` line,
-// or right after its first line when it has none. Each inserted line ends
-// as main's line ends (CR LF, LF or CR). Fails when the script has no main,
-// or defines a name that starts with `reservedPrefix` already.
+// messages, right before the line of kMainHead (its words with any blanks
+// between them, and any comment after them), and `call` (one line, without
+// its end) as main's first statement: after its last `local` line, or right
+// after its first line when it has none. Each inserted line ends as most of
+// the script's lines end (CR LF, LF or CR; CR LF on a tie). Fails when the
+// script has no main, or defines a name that starts with `reservedPrefix`
+// already (a function, native, global or type, as definesName() reads
+// them). The script is read once, as the game reads it.
 Status insertIntoMain(const std::string& name, const std::string& block, const std::string& call,
                       const std::string& reservedPrefix, std::string& script);
 

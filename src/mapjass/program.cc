@@ -1,5 +1,7 @@
 #include "mapjass/program.h"
 
+#include <cctype>
+
 #include "base/console.h"
 #include "base/file_names.h"
 #include "base/platform.h"
@@ -56,6 +58,19 @@ std::string folderName(const std::string& folder) {
   return folder;
 }
 
+// Given a map, the user most likely wants it built: mapjass-build does that
+// in one command.
+std::string buildPointer(const std::vector<std::string>& arguments) {
+  for (const std::string& argument : arguments) {
+    std::string extension = argument.size() >= 4 ? argument.substr(argument.size() - 4) : "";
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".w3x" || extension == ".w3m") {
+      return "; mapjass-build builds a map in one command: mapjass-build \"" + argument + "\"";
+    }
+  }
+  return "";
+}
+
 }  // namespace
 
 int runMapjass(const std::vector<std::string>& arguments, const std::string& folder, std::FILE* in,
@@ -65,7 +80,7 @@ int runMapjass(const std::vector<std::string>& arguments, const std::string& fol
   if (!arguments.empty()) {
     console.warn(std::string(kMapjassProgram) +
                  " takes no arguments; it works on the files in the folder it runs in, " +
-                 folderName(folder));
+                 folderName(folder) + buildPointer(arguments));
   }
   if (fileStateAt(pathIn(folder, kDoodadFile), true).kind == FileKind::kNothing &&
       fileStateAt(pathIn(folder, kTerrainFile), true).kind == FileKind::kNothing) {

@@ -27,12 +27,18 @@ struct SplitSummary {
   int32_t functions = 0;
 };
 
+// Checks the script that `in` reads for all that does not depend on the
+// function name, as splitScript() does, and rewinds `in` for it: what cannot
+// be split is said before the name is asked for.
+Status checkScript(ByteReader& in);
+
 // Splits the script that `in` reads into `output` in `folder`, with the
 // functions named after `functionName`. The output takes its place only once
 // all of it is written. Fails, and writes nothing, when a line outside the
 // blocks is not a call line or calls no function, a line holds a zero byte,
-// a block defines `functionName` or one of its parts already, comes after
-// the first call line or has no end, or there is no call line at all.
+// a block defines `functionName` or one of its parts already, or a call line
+// calls one, a block comes after the first call line or has no end, or there
+// is no call line at all.
 // Waiting for another run in the folder, and an earlier file that could not
 // be removed, are said through `warn`.
 Status splitScript(ByteReader& in, const std::string& folder, const std::string& output,

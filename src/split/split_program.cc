@@ -88,12 +88,13 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
   if (Status chosen = chooseScript(arguments, folder, dialogue, script); !chosen.ok()) {
     return chosen;
   }
-  // Both files are checked before the question: what cannot be split is
-  // said at once.
+  // Both files, and all of the script that does not depend on the name,
+  // are checked before the question: what cannot be split is said at once.
   ByteReader in;
   if (Status opened = ByteReader::openFile(folder, script, in); !opened.ok()) return opened;
   std::string output = splitScriptName(script);
   if (Status replaceable = checkReplaceable(folder, output); !replaceable.ok()) return replaceable;
+  if (Status checked = checkScript(in); !checked.ok()) return checked;
   std::string name;
   askWord(dialogue, "\nFuncName: ", name);
   if (dialogue.failed) {
@@ -103,8 +104,9 @@ Status splitChosenScript(const std::vector<std::string>& arguments, const std::s
     return Status::failure(script + ": the function name \"" + name + "\" is not valid in JASS (" +
                            kFunctionNameRule + "); nothing written");
   }
-  SplitSummary summary;
   Console& console = dialogue.console;
+  if (isMapFunctionName(name)) console.warn(output + ": " + mapFunctionNameWarning(name));
+  SplitSummary summary;
   if (Status split = splitScript(in, folder, output, name, summary, console.warnings());
       !split.ok()) {
     return split;
@@ -124,8 +126,9 @@ int runSplitProgram(const std::vector<std::string>& arguments, const std::string
                     std::FILE* in, std::FILE* out, std::FILE* err) {
   Console console(in, out, err);
   if (answeredStandardRequest(arguments, kSplitProgram, kUsage, console)) return 0;
-  // A refused answer fails the program with a message of its own.
-  Dialogue dialogue(console);
+  // A refused answer fails the program with a message of its own, and is
+  // named in a warning, as mapjass does.
+  Dialogue dialogue(console, true);
   return endOfRun(console, splitChosenScript(arguments, folder, dialogue));
 }
 
