@@ -1,10 +1,16 @@
 // mapjass-build as a user runs it, on map archives that the tests make with
 // the archive library: what the built map holds, and what is refused.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
+#include "base/file_tree.h"
+#include "map_build/build_output.h"
 #include "map_build/build_program.h"
 #include "map_build/map_check.h"
 #include "map_build/map_script.h"
@@ -181,6 +187,12 @@ TEST(Build, RefusesWhatItCannotBuild) {
       "it, or give another name for the built map";
   const Files notes = {{"notes.txt", "my notes"}};
   const std::vector<std::string> toNotes = {"Map.w3x", "notes.txt"};
+  // A map saved as a folder, with `more` in it.
+  auto folderMap = [&](Files more) {
+    more.insert(
+        {{"Map.w3x", "<folder>"}, {"Map.w3x/war3map.doo", doo}, {"Map.w3x/war3map.j", jass}});
+    return more;
+  };
   // clang-format off
   const Case cases[] = {
       {{}, "no archive here", mapOnly,
@@ -235,6 +247,17 @@ TEST(Build, RefusesWhatItCannotBuild) {
       {notes, builtMap, toNotes, builtAlready},
       {notes, nothingToBuild, toNotes, "notes.txt" + notOurs},
       {notes, protectedMap, toNotes, "notes.txt" + notOurs},
+      {{{"Map.w3x", "<folder>"}, {"Map.w3x/war3map.j", jass}}, "", mapOnly,
+       ": holds no war3map.doo, so it is not a map to build; give the .w3x or .w3m file of a map, "
+       "or the folder of a map saved as a folder"},
+      {folderMap({{"Map.w3x/sub", "<folder>"}, {"Map.w3x/sub/l", "<link to ../war3map.j>"}}), "",
+       mapOnly, "Map.w3x/sub/l: is a link, which a map saved as a folder does not hold; replace it "
+       "with the file itself, or remove it"},
+      {folderMap({}), "", {"Map.w3x/", "Map.w3x/x"},
+       "Map.w3x/x: is inside the map Map.w3x, which is only ever read; give a name outside it"},
+      {folderMap({{"Map.built.w3x", "<folder>"}, {"Map.built.w3x/war3map.w3i", "x"}}), "", mapOnly,
+       "Map.built.w3x" + notOurs},
+      {folderMap({{"Map.built.w3x", "x"}}), "", mapOnly, "Map.built.w3x" + notOurs},
       {{}, "", {}, "mapjass-build: give it a map, and if you like the name of the built map: "
        "mapjass-build MAP [OUTPUT]"},
       {{}, "", {"--version"}, "", "mapjass-build " MAPJASS_VERSION " (StormLib ..."},
@@ -346,6 +369,75 @@ TEST(Build, ReadsTheScriptAsTheGameDoes) {
   // clang-format on
   for (const auto& [script, name, defined] : names) {
     EXPECT_EQ(definesName(script, name), defined) << script;
+  }
+}
+
+// A map saved as a folder is built into a folder: everything in it as it
+// is, empty folders and permission bits too, but war3map.doo and the
+// script, which hold what an archive's build gives them. Built again over
+// that folder, an interrupt at any moment leaves it earlier or new, and no
+// temporary folder.
+TEST(Build, BuildsAFolderMap) {
+  const Bytes doo = doodadFileBytes({.doodads = {typicalDoodad(), {.life = 255}}});
+  const std::string jass = script("\n", true);
+  Files files = {{"war3map.doo", doo},     {"war3map.j", jass},   {"war3map.w3e", "terrain"},
+                 {"Units", "<folder>"},    {"empty", "<folder>"}, {"Units/a b.mdx", "model"},
+                 {"empty/sub", "<folder>"}};
+  // Enough files that an interrupt finds the copy under way.
+  for (int i = 0; i < 200; ++i) files["Units/" + std::to_string(i)] = std::string(i, 'x');
+  TempFolder reference;
+  reference.write("Map.w3x",
+                  archiveBytes({512, true, {{"war3map.doo", doo}, {"war3map.j", jass}}}));
+  ASSERT_EQ(std::get<0>(runProgram(reference, "", 0, {MAPJASS_BUILD_BINARY, {"Map.w3x"}})), 0);
+  TempFolder folder;
+  Files expected;
+  for (const auto& [name, content] : files) expected["Map.built.w3x/" + name] = content;
+  for (const auto& [name, content] :
+       archiveFiles(reference.file("Map.built.w3x"), {"war3map.doo", "war3map.j"})) {
+    expected["Map.built.w3x/" + name] = content;
+  }
+  auto writeAll = [&](const Files& entries) {
+    for (const auto& [name, content] : entries) folder.write(name, content);
+  };
+  folder.write("Map.w3x", "<folder>");
+  for (const auto& [name, content] : files) folder.write("Map.w3x/" + name, content);
+  chmod(folder.file("Map.w3x/war3map.w3e").c_str(), 0640);
+  const Files map = folder.contents();
+  expected.insert(map.begin(), map.end());
+  expected["Map.built.w3x"] = "<folder>";
+  auto [status, out, err] = runProgram(folder, "", 0, {MAPJASS_BUILD_BINARY, {"Map.w3x/"}});
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(err, "");
+  EXPECT_TRUE(out.starts_with("Map.w3x built into Map.built.w3x.\n")) << out;
+  EXPECT_EQ(differences(folder.contents(), expected), "");
+  struct stat info {};
+  stat(folder.file("Map.built.w3x/war3map.w3e").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+  const Bytes changed = doodadFileBytes({.doodads = {typicalDoodad(), {.x = 1}}});
+  expected["Map.w3x/war3map.doo"] = changed;
+  std::vector<Files> seen;
+  // Microseconds until the interrupt; the last run has none, and the one
+  // before it ignores it (nohup), and so must build.
+  for (int delay : {0, 2'000, 5'000, 10'000, 20'000, 50'000, 5'001, -1}) {
+    removeTree(folder.file("Map.built.w3x"));
+    writeAll(expected);
+    pid_t child = startProgram(folder,
+                               [delay] {
+                                 int null = open("/dev/null", O_RDWR);
+                                 dup2(null, 1), dup2(null, 2);
+                                 if (delay == 5'001) std::signal(SIGINT, SIG_IGN);
+                               },
+                               {MAPJASS_BUILD_BINARY, {"Map.w3x"}});
+    if (delay >= 0) usleep(static_cast<useconds_t>(delay)), kill(child, SIGINT);
+    int result = 0;
+    waitpid(child, &result, 0);
+    seen.push_back(folder.contents());
+  }
+  EXPECT_NE(differences(seen.back(), expected), "");
+  EXPECT_EQ(differences(seen[seen.size() - 2], seen.back()), "");
+  for (const Files& after : seen) {
+    EXPECT_TRUE(after == expected || after == seen.back()) << differences(after, seen.back());
   }
 }
 

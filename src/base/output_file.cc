@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "base/file_tree.h"
 #include "base/platform.h"
 #include "base/signals.h"
 
@@ -28,10 +29,6 @@ constexpr char kKeptSuffix[] = ".kept";
 std::string uniquePathFor(const std::string& finalPath, const char* suffix) {
   static unsigned counter = 0;
   return finalPath + suffix + std::to_string(processId()) + "-" + std::to_string(counter++);
-}
-
-std::string temporaryPathFor(const std::string& finalPath) {
-  return uniquePathFor(finalPath, kNewSuffix);
 }
 
 // Whether `entry`, in the folder of output `base`, is a name that
@@ -72,6 +69,16 @@ Status checkState(const std::string& name, FileState state) {
   return Status::success();
 }
 
+}  // namespace
+
+std::string temporaryPathFor(const std::string& finalPath) {
+  return uniquePathFor(finalPath, kNewSuffix);
+}
+
+std::string keptPathFor(const std::string& finalPath) {
+  return uniquePathFor(finalPath, kKeptSuffix);
+}
+
 // On Windows a file that another program holds open cannot be replaced;
 // finding it before anything moves leaves no file behind.
 Status checkNotHeldOpen(const std::string& name, const std::string& path) {
@@ -80,8 +87,6 @@ Status checkNotHeldOpen(const std::string& name, const std::string& path) {
                          ": is open in another program, so it cannot be replaced; close it there "
                          "(the game, when it is testing the map), then run again");
 }
-
-}  // namespace
 
 bool copyToEnd(ByteReader& in, OutputFile& file) {
   while (in.remaining() > 0) {
@@ -107,8 +112,8 @@ void removeLeftovers(const std::string& folder, const std::string& name, const W
     if (!isNew && !isUniqueNameOf(entry, base, kKeptSuffix)) continue;
     const std::string leftover = path + entry.substr(base.size());
     const std::string shown = name + entry.substr(base.size());
-    FileKind kind = fileStateAt(leftover, false).kind;
-    if (kind != FileKind::kFile && kind != FileKind::kLink) continue;
+    // A map saved as a folder is written as a folder.
+    if (fileStateAt(leftover, false).kind == FileKind::kOther) continue;
     // An earlier file whose output is gone was kept aside by a run killed
     // between its renames: it is the only copy, and goes back.
     if (!isNew && fileStateAt(path, false).kind == FileKind::kNothing) {
@@ -120,7 +125,7 @@ void removeLeftovers(const std::string& folder, const std::string& name, const W
       }
       continue;
     }
-    if (int error = removeFile(leftover); error != 0) {
+    if (int error = removeTree(leftover); error != 0) {
       warn(shown + ": left by a stopped run, and could not be removed (" + std::strerror(error) +
            "); delete it");
     } else {
@@ -271,7 +276,7 @@ Status keepAside(const std::string& name, const std::string& path, Earlier& earl
   if (state.kind == FileKind::kNothing) return Status::success();
   if (Status replaceable = checkState(name, state); !replaceable.ok()) return replaceable;
   if (Status held = checkNotHeldOpen(name, path); !held.ok()) return held;
-  earlier.path = uniquePathFor(path, kKeptSuffix);
+  earlier.path = keptPathFor(path);
   if (!earlier.slot.take(earlier.path)) {
     return Status::failure(name +
                            ": cannot keep the earlier file aside: its path is too long, or too "

@@ -108,6 +108,12 @@ class OutputFile {
 Status commitOutputs(const std::vector<OutputFile*>& outputs, const WarningSink& warn,
                      const std::function<void()>& afterRename = {});
 
+// The names beside an output at `finalPath` under which a run writes its
+// new content, and keeps the earlier one aside while outputs take their
+// places: unique to the run, and known to removeLeftovers().
+std::string temporaryPathFor(const std::string& finalPath);
+std::string keptPathFor(const std::string& finalPath);
+
 // Copies everything from `in`'s position to the end it had when it was
 // opened into `file`. False when the input shrank or could not be read
 // meanwhile (in.endMessage() says why).
@@ -121,10 +127,14 @@ bool copyToEnd(ByteReader& in, OutputFile& file);
 // as it was.
 Status checkReplaceable(const std::string& folder, const std::string& name);
 
+// Fails, naming `name`, when another program holds the file at `path` open
+// so that it cannot be replaced (Windows).
+Status checkNotHeldOpen(const std::string& name, const std::string& path);
+
 // What runs that were killed (where no interrupt could clean up) left for
-// the output `name` in `folder`: its new files, which are removed, and an
-// earlier file kept aside, which is put back when the output is missing
-// and removed otherwise. Each is named through `warn`. Only for a job that
+// the output `name` in `folder`: its new files or folders, which are
+// removed, and an earlier one kept aside, which is put back when the output
+// is missing and removed otherwise. Each is named through `warn`. Only for a job that
 // holds the folder's lock: then no other run is writing those names.
 void removeLeftovers(const std::string& folder, const std::string& name, const WarningSink& warn);
 

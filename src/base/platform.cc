@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +37,11 @@ std::string folderOf(const std::string& path) {
   size_t slash = path.find_last_of("/\\");
   if (slash == std::string::npos) return ".";
   return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+std::string withoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && (path.ends_with('/') || path.ends_with('\\'))) path.pop_back();
+  return path;
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -139,6 +145,24 @@ int linkFile(const std::string& from, const std::string& to) {
 int removeFile(const std::string& path) {
   return _wunlink(wide(path).c_str()) == 0 ? 0 : errno;
 }
+
+int makeFolder(const std::string& path) {
+  return _wmkdir(wide(path).c_str()) == 0 ? 0 : errno;
+}
+
+int removeFolder(const std::string& path) {
+  return _wrmdir(wide(path).c_str()) == 0 ? 0 : errno;
+}
+
+int exchangePaths(const std::string&, const std::string&) {
+  return ENOSYS;
+}
+
+unsigned permissionBitsOf(const std::string&) {
+  return 0;
+}
+
+void setPermissionBits(const std::string&, unsigned) {}
 
 int createNewFile(const std::string& path) {
   return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -245,6 +269,28 @@ std::vector<std::string> folderEntries(const std::string& folder) {
   return names;
 }
 
+namespace {
+
+// The full path, or empty when it cannot be had.
+std::string fullPathOf(const std::string& path) {
+  wchar_t full[32768];
+  DWORD size = GetFullPathNameW(wide(path).c_str(), 32768, full, nullptr);
+  if (size == 0 || size >= 32768) return "";
+  std::string result = utf8(full);
+  for (char& c : result)
+    c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+}  // namespace
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+  std::string inner = fullPathOf(path), outer = fullPathOf(folder);
+  while (outer.size() > 3 && outer.back() == '\\') outer.pop_back();
+  return !inner.empty() && !outer.empty() && inner.size() > outer.size() &&
+         inner.starts_with(outer) && (inner[outer.size()] == '\\' || outer.back() == '\\');
+}
+
 // Asks for the file as a rename would: a program that has it open without
 // letting others remove it makes that fail at once.
 bool isHeldOpen(const std::string& path) {
@@ -313,6 +359,31 @@ int linkFile(const std::string& from, const std::string& to) {
 
 int removeFile(const std::string& path) {
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int makeFolder(const std::string& path) {
+  return ::mkdir(path.c_str(), 0777) == 0 ? 0 : errno;
+}
+
+int removeFolder(const std::string& path) {
+  return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+int exchangePaths(const std::string& a, const std::string& b) {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+#else
+  return ENOSYS;
+#endif
+}
+
+unsigned permissionBitsOf(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+void setPermissionBits(const std::string& path, unsigned bits) {
+  ::chmod(path.c_str(), static_cast<mode_t>(bits));
 }
 
 int createNewFile(const std::string& path) {
@@ -403,6 +474,32 @@ std::vector<std::string> folderEntries(const std::string& folder) {
 
 bool isHeldOpen(const std::string&) {
   return false;
+}
+
+namespace {
+
+// The path with every link resolved; a path that does not exist yet has
+// its folder's resolved. Empty when even that cannot be had.
+std::string resolvedPathOf(const std::string& path) {
+  if (char* resolved = realpath(path.c_str(), nullptr)) {
+    std::string result = resolved;
+    std::free(resolved);
+    return result;
+  }
+  char* folder = realpath(folderOf(path).c_str(), nullptr);
+  if (folder == nullptr) return "";
+  std::string result = pathIn(folder, fileNameOf(path));
+  std::free(folder);
+  return result;
+}
+
+}  // namespace
+
+bool isInsideFolder(const std::string& path, const std::string& folder) {
+  std::string inner = resolvedPathOf(path), outer = resolvedPathOf(folder);
+  if (inner.empty() || outer.empty()) return false;
+  if (outer != "/") outer += "/";
+  return inner.size() > outer.size() && inner.starts_with(outer);
 }
 
 Status runApart(const std::function<Status()>& work, const std::string& what) {

@@ -36,6 +36,10 @@ std::string pathIn(const std::string& folder, const std::string& name);
 std::string folderOf(const std::string& path);
 std::string fileNameOf(const std::string& path);
 
+// `path` without the slashes at its end ("maps/" gives "maps"), but for a
+// root ("/").
+std::string withoutTrailingSlashes(std::string path);
+
 // The program's arguments, after its name, as UTF-8.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
@@ -65,6 +69,21 @@ int linkFile(const std::string& from, const std::string& to);
 
 // Returns 0, or an errno value.
 int removeFile(const std::string& path);
+
+// Makes the folder `path`, or removes it when it is empty. Return 0, or an
+// errno value.
+int makeFolder(const std::string& path);
+int removeFolder(const std::string& path);
+
+// Swaps what stands at `a` and at `b` in one step, both of which exist.
+// Returns 0, or an errno value: ENOSYS or EINVAL where the system or the
+// file system cannot do it (Windows always).
+int exchangePaths(const std::string& a, const std::string& b);
+
+// The permission bits of what stands at `path` (0 where the system keeps
+// none), and giving them to another path.
+unsigned permissionBitsOf(const std::string& path);
+void setPermissionBits(const std::string& path, unsigned bits);
 
 // Opens a new file for writing that must not exist yet. Returns a file
 // descriptor, or -1 with errno set.
@@ -110,6 +129,10 @@ std::string fileIdentity(const std::string& path);
 
 // Whether `a` and `b` are the same file. False when either is missing.
 bool isSameFile(const std::string& a, const std::string& b);
+
+// Whether `path` (which need not exist, but its folder must) lies inside
+// the folder `folder`, whichever names or links lead to either.
+bool isInsideFolder(const std::string& path, const std::string& folder);
 
 // The names of the entries in `folder` (empty: the current one), without
 // "." and "..". Empty when it cannot be read.

@@ -47,6 +47,9 @@ void RemovalSlot::release() {
 #ifdef _WIN32
 
 void installSignalHandling() {}
+bool interruptWaiting() {
+  return false;
+}
 InterruptsHeld::InterruptsHeld() {}
 InterruptsHeld::~InterruptsHeld() {}
 bool enterRawTerminal(int) {
@@ -151,6 +154,21 @@ InterruptsHeld::InterruptsHeld() {
 
 InterruptsHeld::~InterruptsHeld() {
   sigprocmask(SIG_SETMASK, &maskBeforeHeld, nullptr);
+}
+
+bool interruptWaiting() {
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  // An ignored signal stays pending while it is blocked, and is dropped
+  // when it is not: that is no interrupt.
+  for (int signal : kInterrupts) {
+    struct sigaction action;
+    if (sigismember(&pending, signal) == 1 && sigaction(signal, nullptr, &action) == 0 &&
+        action.sa_handler != SIG_IGN) {
+      return true;
+    }
+  }
+  return false;
 }
 
 bool enterRawTerminal(int fd) {

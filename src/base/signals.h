@@ -54,6 +54,11 @@ class InterruptsHeld {
   InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 };
 
+// Whether an interrupt waits for the end of the held section: long work
+// inside one (a folder copied file by file) stops early at it and cleans up,
+// so that the interrupt is not kept waiting long.
+bool interruptWaiting();
+
 // Puts the terminal `fd` into the key wait's raw mode: no echo, and every
 // key counts at once. What was typed before is dropped, so that only a fresh
 // key press ends the wait. While the program is stopped (Ctrl-Z) the

@@ -5,15 +5,20 @@
 #include "base/byte_reader.h"
 #include "base/console.h"
 #include "base/file_names.h"
+#include "base/file_tree.h"
 #include "base/folder_lock.h"
 #include "base/function_parts.h"
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "base/program_arguments.h"
+#include "base/signals.h"
+#include "map_build/build_output.h"
+#include "map_build/built_folder.h"
 #include "map_build/built_map.h"
 #include "map_build/destructables.h"
 #include "map_build/map_archive.h"
 #include "map_build/map_check.h"
+#include "map_build/map_folder.h"
 #include "map_build/map_script.h"
 
 namespace mapjass {
@@ -49,7 +54,7 @@ constexpr char kHowToGiveAMap[] =
 #endif
 
 // What goes into the built map, worked out from the map alone.
-Status planChanges(const std::string& mapName, const MapArchive& map, const WarningSink& warn,
+Status planChanges(const std::string& mapName, const MapFiles& map, const WarningSink& warn,
                    MapDestructables& destructables, Changes& changes) {
   if (map.has(kLuaMapScriptFile)) {
     return Status::failure(mapName + ": the map's script is Lua (" + kLuaMapScriptFile +
@@ -97,52 +102,6 @@ Status copyMap(const std::string& mapPath, OutputFile& file) {
   return file.finish();
 }
 
-// Where the built map goes: OUTPUT, or, when OUTPUT names a folder (one
-// that exists, or any name that ends in a slash), MAP's name in it, as cp
-// does.
-std::string outputPathOf(std::string output, const std::string& mapName) {
-  bool folder = output.ends_with('/') || output.ends_with('\\') ||
-                fileStateAt(output, true).kind == FileKind::kFolder;
-  if (!folder) return output;
-  while (output.size() > 1 && (output.ends_with('/') || output.ends_with('\\'))) output.pop_back();
-  return pathIn(output, mapName);
-}
-
-// Whether what stands at OUTPUT's name may be replaced: nothing, or a map
-// that mapjass-build built. Anything else may be a map maker's work, and a
-// typo must not cost it.
-Status checkOutputReplaceable(const std::string& outputPath) {
-  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
-  if (fileStateAt(outputPath, true).kind == FileKind::kNothing) return Status::success();
-  MapArchive output;
-  if (output.openForReading(outputPath, outputPath).ok() && isBuiltMap(output)) {
-    return Status::success();
-  }
-  return Status::failure(outputPath +
-                         ": is there already, and is no map that mapjass-build built, so it is "
-                         "not replaced; remove it, or give another name for the built map");
-}
-
-// The checks of OUTPUT that need nothing of MAP's contents.
-Status checkOutput(const std::string& mapPath, const std::string& mapName,
-                   const std::string& outputPath) {
-  if (isSameFile(mapPath, outputPath)) {
-    return Status::failure(outputPath +
-                           ": is the map itself, which is only ever read; give another name for "
-                           "the built map, or none for " +
-                           builtMapName(mapName));
-  }
-  // A missing folder is not made: a typo in it would only put the map
-  // where nobody looks.
-  std::string folder = folderOf(outputPath);
-  if (FileKind kind = fileStateAt(folder, true).kind; kind != FileKind::kFolder) {
-    return Status::failure(outputPath + ": the folder " + folder +
-                           (kind == FileKind::kNothing ? " does not exist" : " is not a folder") +
-                           "; make it first, or give another name for the built map");
-  }
-  return checkOutputReplaceable(outputPath);
-}
-
 // Writes the built map to OUTPUT's temporary file and checks it there.
 Status writeBuiltMap(const std::string& mapPath, const MapArchive& map, const Changes& changes,
                      const std::string& outputPath, OutputFile& output, const WarningSink& warn) {
@@ -167,33 +126,77 @@ Status writeBuiltMap(const std::string& mapPath, const MapArchive& map, const Ch
   return checkBuiltMap(mapPath, map, output.temporaryPath(), outputPath, changes, warn);
 }
 
+// The map at `mapPath`, an archive or a folder, opened as `map`.
+Status openMap(const std::string& mapPath, const std::string& mapName, bool isFolder,
+               MapArchive& archive, MapFolder& folder) {
+  if (isFolder) return folder.open(mapPath, mapName);
+  if (fileStateAt(mapPath, true).kind != FileKind::kFile) {
+    ByteReader probe;  // says why: missing, not a plain file
+    if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
+  }
+  if (Status opened = archive.openForReading(mapPath, mapName); !opened.ok()) {
+    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
+  }
+  return Status::success();
+}
+
+// Writes the built map and puts it in OUTPUT's place.
+Status writeAndPlace(const std::string& mapPath, const MapArchive& archive, const MapFolder& folder,
+                     bool isFolder, const Changes& changes, const std::string& outputPath,
+                     const WarningSink& warn) {
+  if (!isFolder) {
+    OutputFile output;
+    if (Status written = writeBuiltMap(mapPath, archive, changes, outputPath, output, warn);
+        !written.ok()) {
+      return Status::failure(written.error + "; nothing was written");
+    }
+    return commitOutputs({&output}, warn);
+  }
+  // Interrupts wait while the folder is written, checked and placed: they
+  // find OUTPUT earlier or new, and no temporary folder. Long work stops
+  // early for them.
+  InterruptsHeld held;
+  const std::string temporary = temporaryPathFor(outputPath);
+  Status written = writeBuiltFolder(folder, changes, temporary, outputPath);
+  if (written.ok()) written = placeBuiltFolder(temporary, outputPath, warn);
+  if (!written.ok()) {
+    removeTree(temporary);
+    written.error += "; nothing was written";
+  }
+  return written;
+}
+
 // Refusals come in a fixed order, so that a map with two faults always
 // gets the same message: the arguments, MAP itself, a map built already,
 // OUTPUT, and last MAP's contents. `outputArgument` is missing when
 // OUTPUT was not given.
-Status buildMap(const std::string& mapPath, const std::optional<std::string>& outputArgument,
+Status buildMap(const std::string& mapArgument, const std::optional<std::string>& outputArgument,
                 Console& console) {
-  const std::string mapName = fileNameOf(mapPath);
-  if (mapPath.empty() || (outputArgument && outputArgument->empty())) {
+  if (mapArgument.empty() || (outputArgument && outputArgument->empty())) {
     return Status::failure(std::string(kBuildProgram) + ": the " +
-                           (mapPath.empty() ? "map's" : "built map's") + " name is empty");
+                           (mapArgument.empty() ? "map's" : "built map's") + " name is empty");
   }
-  if (FileKind kind = fileStateAt(mapPath, true).kind; kind != FileKind::kFile) {
-    ByteReader probe;  // says why: missing, a folder, not a plain file
-    if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
+  // A map saved as a folder may come with a trailing slash, as a shell
+  // completes it.
+  const bool isFolder = fileStateAt(mapArgument, true).kind == FileKind::kFolder;
+  const std::string mapPath = isFolder ? withoutTrailingSlashes(mapArgument) : mapArgument;
+  const std::string mapName = fileNameOf(mapPath);
+  MapArchive archive;
+  MapFolder folder;
+  if (Status opened = openMap(mapPath, mapName, isFolder, archive, folder); !opened.ok()) {
+    return opened;
   }
-  MapArchive map;
-  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) {
-    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
-  }
+  const MapFiles& map = isFolder ? static_cast<const MapFiles&>(folder) : archive;
   if (isBuiltMap(map)) {
     return Status::failure(mapName +
                            ": was built by mapjass-build; build the map it was built from");
   }
   const std::string outputPath =
-      outputArgument ? outputPathOf(*outputArgument, mapName) : builtMapName(mapPath);
-  if (Status output = checkOutput(mapPath, mapName, outputPath); !output.ok()) return output;
-  if (map.isProtected()) return Status::failure(mapName + kProtectedMap);
+      outputArgument ? outputPathOf(*outputArgument, mapName, isFolder) : builtMapName(mapPath);
+  if (Status output = checkOutput(mapPath, mapName, isFolder, outputPath); !output.ok()) {
+    return output;
+  }
+  if (!isFolder && archive.isProtected()) return Status::failure(mapName + kProtectedMap);
   WarningSink warn = console.warnings();
   MapDestructables destructables;
   Changes changes;
@@ -205,15 +208,10 @@ Status buildMap(const std::string& mapPath, const std::optional<std::string>& ou
   if (lock.lock(outputPath, outputPath, warn)) removeLeftovers("", outputPath, warn);
   // What stands at OUTPUT may have changed while the map was read: another
   // run waited for above, or a user.
-  if (Status output = checkOutputReplaceable(outputPath); !output.ok()) return output;
-  OutputFile output;
-  if (Status written = writeBuiltMap(mapPath, map, changes, outputPath, output, warn);
-      !written.ok()) {
-    return Status::failure(written.error + "; nothing was written, and " + mapName +
-                           " is unchanged");
-  }
-  if (Status placed = commitOutputs({&output}, warn); !placed.ok()) {
-    return Status::failure(placed.error + "; " + mapName + " is unchanged");
+  if (Status output = checkOutputReplaceable(outputPath, isFolder); !output.ok()) return output;
+  if (Status placed = writeAndPlace(mapPath, archive, folder, isFolder, changes, outputPath, warn);
+      !placed.ok()) {
+    return Status::failure(placed.error + ", and " + mapName + " is unchanged");
   }
 
   std::string changed;
@@ -239,14 +237,6 @@ Status buildMap(const std::string& mapPath, const std::optional<std::string>& ou
 }
 
 }  // namespace
-
-std::string builtMapName(const std::string& map) {
-  size_t slash = map.find_last_of("/\\");
-  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  size_t dot = map.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) return map + ".built";
-  return map.substr(0, dot) + ".built" + map.substr(dot);
-}
 
 int runBuildProgram(const std::vector<std::string>& arguments, std::FILE* in, std::FILE* out,
                     std::FILE* err) {

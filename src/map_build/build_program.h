@@ -11,10 +11,6 @@ namespace mapjass {
 
 inline constexpr char kBuildProgram[] = "mapjass-build";
 
-// MAP with ".built" before the last dot of its file name:
-// "(4)Deadlock.w3m" gives "(4)Deadlock.built.w3m".
-std::string builtMapName(const std::string& map);
-
 // `arguments` are MAP [OUTPUT]. Asks nothing: prints a short report on
 // `out` and returns 0, or prints one message on `err` and returns 1 with
 // OUTPUT as it was. `in` gives the key press when the program has a console

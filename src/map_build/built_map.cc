@@ -6,7 +6,7 @@
 
 namespace mapjass {
 
-bool isBuiltMap(const MapArchive& map) {
+bool isBuiltMap(const MapFiles& map) {
   for (const char* name : {kMapScriptFile, kProtectedMapScriptFile}) {
     std::string script;
     if (map.has(name) && map.read(name, script).ok() &&

@@ -5,10 +5,10 @@
 // work.
 #pragma once
 
-#include "map_build/map_archive.h"
+#include "map_build/map_files.h"
 
 namespace mapjass {
 
-bool isBuiltMap(const MapArchive& map);
+bool isBuiltMap(const MapFiles& map);
 
 }  // namespace mapjass

@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "base/status.h"
+#include "map_build/map_files.h"
 
 namespace mapjass {
 
-class MapArchive {
+class MapArchive : public MapFiles {
  public:
   MapArchive() = default;
   MapArchive(const MapArchive&) = delete;
   MapArchive& operator=(const MapArchive&) = delete;
-  ~MapArchive();
+  ~MapArchive() override;
 
   // Opens the archive in the file at `path`, which messages call `name`.
   // For writing, a protected map, which the library opens only for reading
@@ -28,10 +29,8 @@ class MapArchive {
   Status openForReading(const std::string& path, const std::string& name);
   Status openForWriting(const std::string& path, const std::string& name);
 
-  bool has(const std::string& file) const;
-
-  // The whole of `file`.
-  Status read(const std::string& file, std::string& bytes) const;
+  bool has(const std::string& file) const override;
+  Status read(const std::string& file, std::string& bytes) const override;
 
   // Every file's name, sorted, as the library lists them.
   std::vector<std::string> fileNames() const;

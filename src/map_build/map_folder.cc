@@ -1,0 +1,62 @@
+#include "map_build/map_folder.h"
+
+#include <algorithm>
+
+#include "base/byte_reader.h"
+#include "base/file_names.h"
+
+namespace mapjass {
+
+std::string MapFolder::pathOf(const std::string& file) {
+  std::string path = file;
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+Status MapFolder::open(const std::string& path, const std::string& name) {
+  path_ = path;
+  name_ = name;
+  files_.clear();
+  if (Status listed = listTree(path, name, entries_); !listed.ok()) return listed;
+  for (const TreeEntry& entry : entries_) {
+    if (entry.kind == FileKind::kFile) {
+      files_.insert(entry.path);
+    } else if (entry.kind != FileKind::kFolder) {
+      return Status::failure(
+          pathIn(name, entry.path) +
+          (entry.kind == FileKind::kLink ? ": is a link" : ": is not a plain file") +
+          ", which a map saved as a folder does not hold; replace it with the "
+          "file itself, or remove it");
+    }
+  }
+  bool hasScript = has(kMapScriptFile) || has(kProtectedMapScriptFile) || has(kLuaMapScriptFile);
+  if (!has(kDoodadFile) || !hasScript) {
+    return Status::failure(name + ": holds no " + (hasScript ? kDoodadFile : "script") +
+                           ", so it is not a map to build; give the .w3x or .w3m file of a map, "
+                           "or the folder of a map saved as a folder");
+  }
+  return Status::success();
+}
+
+bool MapFolder::has(const std::string& file) const {
+  return files_.count(pathOf(file)) != 0;
+}
+
+Status MapFolder::read(const std::string& file, std::string& bytes) const {
+  ByteReader in;
+  if (Status opened = ByteReader::openFile(path_, pathOf(file), in); !opened.ok()) {
+    return Status::failure(name_ + ": " + opened.error);
+  }
+  bytes.assign(static_cast<size_t>(in.remaining()), '\0');
+  if (!in.takeInto(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size())) {
+    return Status::failure(name_ + ": " + in.endMessage(0, "its bytes"));
+  }
+  return Status::success();
+}
+
+bool holdsMapFiles(const std::string& path) {
+  return fileStateAt(pathIn(path, kDoodadFile), false).kind != FileKind::kNothing ||
+         fileStateAt(pathIn(path, kMapInfoFile), false).kind != FileKind::kNothing;
+}
+
+}  // namespace mapjass
