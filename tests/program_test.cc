@@ -275,7 +275,9 @@ std::string readUntil(int fd, const std::string& end) {
 }
 
 // A run waits while another one writes in its folder, says so, and then
-// runs as usual: mapjass and mapjass-split alike.
+// runs as usual, once it has cleared what a killed run left for its output:
+// the new file removed, the earlier one kept aside put back. mapjass and
+// mapjass-split alike.
 TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
   struct Case {
     Command command;
@@ -291,7 +293,9 @@ TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.output);
     TempFolder folder;
-    for (const auto& [name, content] : c.inputs) folder.write(name, content);
+    Files before = c.inputs;
+    before.insert({{c.output + ".kept7-1", "earlier"}, {c.output + ".tmp7-0", "half"}});
+    for (const auto& [name, content] : before) folder.write(name, content);
     auto other = std::make_unique<FolderLock>();
     other->lock(folder.file("other"), "other", [](const std::string&) { ADD_FAILURE(); });
     writeFile(folder.path() + ".in", c.answers);
@@ -310,11 +314,17 @@ TEST(Program, WaitsWhileAnotherRunWritesInItsFolder) {
               "warning: " + c.output +
                   ": another run is writing files in this folder; waiting until it has "
                   "finished\n");
-    EXPECT_EQ(folder.contents(), c.inputs);  // not even a temporary file
+    EXPECT_EQ(folder.contents(), before);  // not even a temporary file
     other.reset();
     int status = finish(child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(folder.contents().count(c.output), 1u);
+    EXPECT_EQ(readUntil(err[0], "removed\n"),
+              "warning: " + c.output + ": put back from " + c.output +
+                  ".kept7-1, where a stopped run had kept it aside\nwarning: " + c.output +
+                  ".tmp7-0: left by a stopped run; removed\n");
+    Files after = folder.contents();
+    EXPECT_EQ(after.size(), c.inputs.size() + 1);
+    EXPECT_EQ(after.count(c.output), 1u);
     close(err[0]);
     std::remove((folder.path() + ".in").c_str());
   }

@@ -107,7 +107,9 @@ Status checkReplaceable(const std::string& folder, const std::string& name) {
 void removeLeftovers(const std::string& folder, const std::string& name, const WarningSink& warn) {
   const std::string path = pathIn(folder, name);
   const std::string base = fileNameOf(path);
-  for (const std::string& entry : folderEntries(folderOf(path))) {
+  std::vector<std::string> entries = folderEntries(folderOf(path));
+  std::sort(entries.begin(), entries.end());  // the warnings in one order
+  for (const std::string& entry : entries) {
     bool isNew = isUniqueNameOf(entry, base, kNewSuffix);
     if (!isNew && !isUniqueNameOf(entry, base, kKeptSuffix)) continue;
     const std::string leftover = path + entry.substr(base.size());
