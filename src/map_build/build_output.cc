@@ -1,5 +1,6 @@
 #include "map_build/build_output.h"
 
+#include "base/file_tree.h"
 #include "base/output_file.h"
 #include "base/platform.h"
 #include "map_build/built_map.h"
@@ -61,17 +62,25 @@ Status checkOutput(const std::string& mapPath, const std::string& mapName, bool 
   return checkOutputReplaceable(outputPath, mapIsFolder);
 }
 
+Status checkNothingHeldOpen(const std::string& folder) {
+  std::vector<TreeEntry> entries;
+  if (!listTree(folder, folder, entries).ok()) return Status::success();
+  for (const TreeEntry& entry : entries) {
+    const std::string path = pathIn(folder, entry.path);
+    if (Status held = checkNotHeldOpen(path, path); !held.ok()) return held;
+  }
+  return Status::success();
+}
+
 Status checkOutputReplaceable(const std::string& outputPath, bool mapIsFolder) {
   FileKind kind = fileStateAt(outputPath, true).kind;
   if (mapIsFolder) {
-    if (kind == FileKind::kNothing && fileStateAt(outputPath, false).kind == FileKind::kNothing) {
-      return Status::success();
-    }
+    FileKind itself = fileStateAt(outputPath, false).kind;
+    if (itself == FileKind::kNothing) return Status::success();
+    if (itself != FileKind::kFolder) return notOurs(outputPath);
+    if (Status held = checkNothingHeldOpen(outputPath); !held.ok()) return held;
     MapFolder output;
-    if (fileStateAt(outputPath, false).kind == FileKind::kFolder &&
-        output.open(outputPath, outputPath).ok() && isBuiltMap(output)) {
-      return Status::success();
-    }
+    if (output.open(outputPath, outputPath).ok() && isBuiltMap(output)) return Status::success();
     return notOurs(outputPath);
   }
   if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;

@@ -28,6 +28,10 @@ std::string outputPathOf(std::string output, const std::string& mapName, bool ma
 Status checkOutput(const std::string& mapPath, const std::string& mapName, bool mapIsFolder,
                    const std::string& outputPath);
 
+// On Windows a file that another program holds open keeps its folder from
+// being moved or removed: found first, it leaves OUTPUT as it was.
+Status checkNothingHeldOpen(const std::string& folder);
+
 // The last part of those checks: what stands at `outputPath` may be
 // replaced. Done again under the folder lock, as it may have changed.
 Status checkOutputReplaceable(const std::string& outputPath, bool mapIsFolder);

@@ -6,6 +6,7 @@
 #include "base/file_tree.h"
 #include "base/output_file.h"
 #include "base/signals.h"
+#include "map_build/build_output.h"
 
 namespace mapjass {
 
@@ -114,17 +115,7 @@ Status placeBuiltFolder(const std::string& temporary, const std::string& output,
     }
     return Status::success();
   }
-  // On Windows a file that another program holds open keeps its folder
-  // from being moved; found first, it leaves OUTPUT as it was.
-  std::vector<TreeEntry> entries;
-  if (listTree(output, output, entries).ok()) {
-    for (const TreeEntry& entry : entries) {
-      if (Status held = checkNotHeldOpen(pathIn(output, entry.path), pathIn(output, entry.path));
-          !held.ok()) {
-        return held;
-      }
-    }
-  }
+  if (Status held = checkNothingHeldOpen(output); !held.ok()) return held;
   std::string old = temporary;  // where the earlier folder is at the end
   int error = exchangePaths(temporary, output);
   if (error != 0 && error != ENOSYS && error != EINVAL) {

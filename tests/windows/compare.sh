@@ -209,7 +209,7 @@ build_case() {
   local dir="$work/$cases" side problems=""
   cases=$((cases + 1))
   mkdir -p "$dir/linux" "$dir/windows"
-  [ -n "$map" ] && cp "$map" "$dir/linux/Map.w3x" && cp "$map" "$dir/windows/Map.w3x"
+  [ -n "$map" ] && cp -r "$map" "$dir/linux/Map.w3x" && cp -r "$map" "$dir/windows/Map.w3x"
   : >"$dir/answers"
   run_both "$dir" "$linux_build" "$exe_build" "$@"
   cmp -s "$dir/linux.status" "$dir/windows.status" || problems+=" exit status;"
@@ -223,6 +223,9 @@ build_case() {
         war3map.w3e "(listfile)"
     done
     diff -r "$dir/linux.files" "$dir/windows.files" >/dev/null || problems+=" files inside;"
+  elif [ -d "$dir/linux/Map.built.w3x" ]; then
+    diff -r "$dir/linux/Map.built.w3x" "$dir/windows/Map.built.w3x" >/dev/null ||
+      problems+=" files inside;"
   fi
   if [ -n "$problems" ]; then
     echo "FAILED $name:$problems"
@@ -278,7 +281,11 @@ if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
     >"$broken/doodads.doo"
   "$archive_tool" make "$broken/doodads.w3x" "war3map.doo=$broken/doodads.doo" \
     "war3map.j=$broken/war3map.j"
+  mkdir -p "$broken/folder.w3x/Units" "$broken/folder.w3x/empty"
+  cp "$samples/tft/war3map.doo" "$samples/tft/war3map.w3e" "$broken/war3map.j" "$broken/folder.w3x/"
+  printf 'model' >"$broken/folder.w3x/Units/a b.mdx"
   build_case "build: a sample map" "$broken/sample.w3x" Map.w3x
+  build_case "build: a sample map saved as a folder" "$broken/folder.w3x" Map.w3x
   build_case "build: a map of doodads only" "$broken/doodads.w3x" Map.w3x
   build_case "build: not a map" "$broken/empty" Map.w3x
   build_case "build: no map" "" Map.w3x
