@@ -20,6 +20,8 @@ inline constexpr char kTerrainScriptFile[] = "war3map.w3e.j";
 inline constexpr char kMapScriptFile[] = "war3map.j";
 inline constexpr char kProtectedMapScriptFile[] = "scripts\\war3map.j";
 inline constexpr char kLuaMapScriptFile[] = "war3map.lua";
+// The map's description, which says among others which script the game runs.
+inline constexpr char kMapInfoFile[] = "war3map.w3i";
 // The archive's own: the list of its names, checksums, and a signature.
 inline constexpr char kListFile[] = "(listfile)";
 inline constexpr char kAttributesFile[] = "(attributes)";
