@@ -1,11 +1,14 @@
 // The pieces of mapjass-build for Lua maps, on bytes and strings: which
-// script a map runs, and the Lua block.
+// script a map runs, the Lua block, and the script as Lua reads it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "map_build/destructables.h"
+#include "map_build/lua_script.h"
 #include "map_build/map_info.h"
 #include "map_writer.h"
 #include "test_support.h"
@@ -104,6 +107,101 @@ TEST(LuaBlock, CreatesWhatTheJassBlockCreates) {
     EXPECT_EQ(std::tie(lua.keptFile, lua.created, lua.doodads, lua.scriptCreated),
               std::tie(jass.keptFile, jass.created, jass.doodads, jass.scriptCreated));
   }
+}
+
+// The editor's main is found as Lua reads the script, and the block and its
+// call go in with the script's line end; everything else stays. A case
+// shows in braces what goes in, or says why nothing does.
+TEST(LuaScript, InsertsIntoTheEditorsMain) {
+  // clang-format off
+  const std::string main = "function main()\n", end = "\nend\n", block = "{-- b\nf()\n}";
+  const std::string into = block + main + "{    C()\n}";  // at the editor's main
+  const std::string no = "war3map.lua: has no line \"function main()\", which the game starts the "
+                         "map with; build a map that the World Editor saved";
+  const std::string two = "\"function main()\", so which one the game starts the map with cannot "
+                          "be told; keep the World Editor's main alone and build again";
+  const std::string ours = ", a name that mapjass-build keeps for its own: the map was built by "
+                           "mapjass-build before, or its script takes that name; build the map it "
+                           "was built from, or rename ";
+  const std::pair<std::string, std::string> cases[] = {
+      {"x = 1\n" + block + main + "{  C()\n}  Init()\nend\n", ""},
+      {into + "end", ""}, {into, ""},
+      {block + "function  main ()\n{\tC()\n}\tInit()", ""},
+      {"{-- b\r\nf()\r\n}function main(){\r\n    C()\r\n}", ""},
+      {"{-- b\r\nf()\r\n}function main()\r\n{  C()\r\n}  I()\r\nend\n", ""},
+      {"a\r{-- b\r\nf()\r\n}function main()\n{    C()\r\n}", ""},
+      {"{-- b\rf()\r}function main()\r{    C()\r}end\r\n\r", ""},
+      {"--[[\n" + main + "]] --[==[\n]] x = 1\n" + main + "]==] -- " + main + into + "end", ""},
+      {"s = [[\n" + main + "]] .. [=[\n]] x\n" + main + "]=] .. 'it\\'s' .. \"a\\\"\\\n" + main +
+       "\"\n" + into, ""},
+      {into + "end\nold = main\nfunction hooked()\n  old()\nend\nmain = hooked\n", ""},
+      {"-- mapjass_A\ns = 'mapjass_B' .. \"mapjass_C\" .. [[mapjass_D]] --[[mapjass_E]]\n"
+       "xmapjass_F = 1\n" + into, ""},
+      {main + end + main + "end\nfunction main ()",
+       "war3map.lua: lines 1, 4 and 6 each start a " + two},
+      {"local function main()" + end + " function main()\nfunction main2()\nfunction main(x)", no},
+      {"-- function main()\n", no}, {"", no},
+      {"a = 1\n\nt.mapjass_X = 2\n" + main,
+       "war3map.lua: line 3 uses mapjass_X" + ours + "mapjass_X"},
+      {main + "  mapjass_Destructables()" + end + main,
+       "war3map.lua: line 2 uses mapjass_Destructables" + ours + "mapjass_Destructables"},
+  };
+  const std::pair<std::string, bool> names[] = {{"mapjass_Destructables()", true},
+      {"x=mapjass_Destructables", true}, {"-- mapjass_Destructables", false},
+      {"s = 'mapjass_Destructables'", false}, {"mapjass_Destructables_1()", false}};
+  // clang-format on
+  // The text without what stands in braces, or without the braces alone.
+  auto strip = [](const std::string& text, bool inserted) {
+    return std::regex_replace(text, std::regex(inserted ? "[{}]" : "\\{[^}]*\\}"), "");
+  };
+  for (const auto& [text, error] : cases) {
+    std::string built = strip(text, false);
+    Status status = insertIntoLuaMain("war3map.lua", "-- b\nf()\n", "C()", "mapjass_", built);
+    EXPECT_EQ(status.error, error);
+    EXPECT_EQ(built, strip(text, error.empty()));
+  }
+  for (const auto& [script, defines] : names) {
+    EXPECT_EQ(luaDefinesName(script, "mapjass_Destructables"), defines) << script;
+  }
+}
+
+// The game's functions as Lua stand-ins that print each call: a
+// destructable as the JASS lines that would make it, its life set on the
+// one made last.
+const char kLuaStandIns[] = R"lua(local last
+function FourCC(id) return id end
+function CreateDestructableZ(...)
+  print(string.format("call CD( '%s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )", ...))
+  last = {} return last
+end
+function GetDestructableMaxLife(d) return d == last and 400 end
+function SetDestructableLife(d, life) assert(d == last) print(("call SL(%.0f)"):format(life/4)) end
+function FogMaskEnable(on) print("FogMaskEnable " .. tostring(on)) end
+function FogEnable(on) print("FogEnable " .. tostring(on)) end
+function InitGlobals() print("InitGlobals") end
+)lua";
+
+// A script built by the functions above runs under Lua 5.3, where the
+// machine has it (a built map needs none): main makes the destructables of
+// the records, in order, before anything else, then turns the fog off and on.
+TEST(LuaScript, RunsUnderLua) {
+  if (std::system("command -v lua5.3 >/dev/null") != 0) GTEST_SKIP() << "no lua5.3: skipped";
+  std::vector<TestDoodad> doodads = {typicalDoodad(), {.typeId = "A'B ", .z = -3.5f, .life = 0}};
+  for (int i = 0; i < 4000; ++i) doodads.push_back(doodadNumber(i));  // with flags 0, life 255
+  std::string expected, script = "function main()\r\n    InitGlobals()\r\nend\r\n";
+  for (const TestDoodad& d : doodads) expected += d.life == 255 ? "" : scriptLinesOf(d);
+  MapDestructables made;
+  const Bytes doo = doodadFileBytes({.doodads = doodads});
+  ASSERT_TRUE(mapDestructablesOf("war3map.doo", doo, ScriptLanguage::kLua, kQuiet, made).ok());
+  const std::string call = "mapjass_Destructables()";
+  ASSERT_TRUE(insertIntoLuaMain("war3map.lua", made.block, call, "mapjass_", script).ok());
+  TempFolder folder;
+  folder.write("war3map.lua", kLuaStandIns + script + "main()\n");
+  auto [status, out, err] = runProgram(folder, "", 0, {"/bin/sh", {"-c", "lua5.3 war3map.lua"}});
+  EXPECT_EQ(std::tie(status, err), std::make_tuple(0, std::string()));
+  EXPECT_EQ(differences(out, expected + "FogMaskEnable false\nFogEnable false\nFogMaskEnable "
+                                        "true\nFogEnable true\nInitGlobals\n"),
+            "");
 }
 
 }  // namespace
