@@ -1,6 +1,7 @@
 #include "map_writer.h"
 
 #include <bit>
+#include <initializer_list>
 #include <type_traits>
 
 namespace mapjass::testing {
@@ -74,6 +75,25 @@ Bytes terrainFileBytes(const TestTerrainFile& file) {
     w.le(p.textureDetails).le(p.cliffAndLayer);
   }
   return w.bytes;
+}
+
+Bytes mapInfoBytes(const TestMapInfo& info) {
+  ByteWriter w;
+  auto texts = [&w](std::initializer_list<const char*> texts) -> ByteWriter& {
+    for (const char* text : texts) w.raw(text).le(uint8_t{0});
+    return w;
+  };
+  w.le(info.format).le(int32_t{3}).le(int32_t{6105});
+  if (info.format >= 27) w.le(int32_t{1}).le(int32_t{32}).le(int32_t{10}).le(int32_t{18});
+  texts({"TRIGSTR_001", "TRIGSTR_002", "TRIGSTR_003 long", "1-4"});
+  for (int i = 0; i < 12; ++i) i < 8 ? w.le(-3000.5f + i) : w.le(int32_t{6});  // camera
+  w.le(int32_t{116}).le(int32_t{84}).le(int32_t{0x8000}).raw("L").le(int32_t{-1});
+  texts({"Load.mdx", "TRIGSTR_004", "TRIGSTR_005", "TRIGSTR_006"}).le(int32_t{0});
+  texts({"Prologue.mdx", "TRIGSTR_007", "TRIGSTR_008", "TRIGSTR_009"}).le(int32_t{1});
+  w.le(1000.0f).le(5000.0f).le(0.5f).raw("\x10\x20\x30\xff").raw("RAhr");
+  texts({"Lordaeron"}).raw("L").raw("\x80\x90\xff\xff");
+  if (info.format >= 28) w.le(info.language);
+  return w.le(int32_t{3}).bytes;  // the supported modes
 }
 
 }  // namespace mapjass::testing

@@ -73,4 +73,15 @@ struct TestTerrainFile {
 // Points are 7 bytes below version 12 and 8 from version 12 on.
 Bytes terrainFileBytes(const TestTerrainFile& file);
 
+struct TestMapInfo {
+  int32_t format = 31;   // 31: game 1.32's editor
+  int32_t language = 1;  // 0 JASS, 1 Lua; written from format 28 on
+};
+
+// A war3map.w3i up to the script language and the field after it, its
+// strings not empty, so that a reader must find their ends. Formats below
+// 27 lack the game version, below 28 the script language; their other
+// fields stand as in format 28, as nothing reads them.
+Bytes mapInfoBytes(const TestMapInfo& info);
+
 }  // namespace mapjass::testing

@@ -20,13 +20,39 @@ namespace {
 const std::string kBlockComment =
     std::string("// Destructables placed by ") + kBuildProgram + " from " + kDoodadFile + "\n";
 
-// Whether JASS can take `id` as a four-character code between single
-// quotes: four printable characters, none of them a quote or a backslash.
-// mapjass writes what it reads, for a person to look at; a built map's
-// script goes straight into the game.
-bool isJassCode(const char id[4]) {
+// The JASS block's helpers, RF, CD and SL, in Lua. CD keeps what it created
+// for SL, in a name of the block's own.
+const std::string kLuaBlockHead = std::string("-- Destructables placed by ") + kBuildProgram +
+                                  " from " + kDoodadFile +
+                                  "\n"
+                                  "function mapjass_RF()\n"
+                                  "    FogMaskEnable(false)\n"
+                                  "    FogEnable(false)\n"
+                                  "    FogMaskEnable(true)\n"
+                                  "    FogEnable(true)\n"
+                                  "end\n"
+                                  "function mapjass_CD(id, x, y, z, face, scale, variation)\n"
+                                  "    mapjass_LastDestructable = "
+                                  "CreateDestructableZ(id, x, y, z, face, scale, variation)\n"
+                                  "end\n"
+                                  "function mapjass_SL(L)\n"
+                                  "    SetDestructableLife(mapjass_LastDestructable, "
+                                  "GetDestructableMaxLife(mapjass_LastDestructable) * L * 0.01)\n"
+                                  "end\n";
+
+// The parts of a JASS record line, "call CD( 'LTlt', x, y, z, facing,
+// scale, variation )", that the Lua line takes its numbers from.
+constexpr std::string_view kCdHead = "call CD( '";
+constexpr std::string_view kCdEnd = " )\n";
+constexpr std::string_view kSlHead = "call SL(";
+
+// Whether a script can take `id` as a four-character code between quotes
+// `quote`: four printable characters, none of them the quote or a
+// backslash. mapjass writes what it reads, for a person to look at; a built
+// map's script goes straight into the game.
+bool isCodeBetween(const char id[4], char quote) {
   for (int i = 0; i < 4; ++i) {
-    if (id[i] < 0x20 || id[i] > 0x7E || id[i] == '\'' || id[i] == '\\') return false;
+    if (id[i] < 0x20 || id[i] > 0x7E || id[i] == quote || id[i] == '\\') return false;
   }
   return true;
 }
@@ -58,11 +84,23 @@ std::string prefixedLines(std::string_view text) {
   return result;
 }
 
-}  // namespace
+// The Lua lines of a record from its JASS lines, with the same numbers:
+// both languages place a destructable alike.
+void appendLuaLines(std::string_view jass, std::string& block) {
+  size_t numbers = kCdHead.size() + 4 + std::string_view("', ").size();
+  size_t end = jass.find(kCdEnd, numbers);
+  block.append("    mapjass_CD(FourCC(\"").append(jass.substr(kCdHead.size(), 4)).append("\"), ");
+  block.append(jass.substr(numbers, end - numbers)).append(")\n");
+  std::string_view life = jass.substr(end + kCdEnd.size());
+  if (!life.empty()) block.append("    mapjass_SL(").append(life.substr(kSlHead.size()));
+}
 
-Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
-                          const WarningSink& warn, MapDestructables& result) {
-  result = {};
+// Sorts the records of `doodadFile`: those that stay go into the kept file
+// and its counts, and each other one, with its JASS lines, to `create`.
+// The block's language takes its type ids between `quote`s.
+template <typename Create>
+Status sortRecords(const std::string& name, std::string_view doodadFile, const char* language,
+                   char quote, const WarningSink& warn, MapDestructables& result, Create create) {
   ByteReader in;
   in.openBytes(name, doodadFile);
   DoodadFileHeader header;
@@ -78,10 +116,6 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   encodeDoodadFileHeader(header, keptHeader);
   result.keptFile.assign(reinterpret_cast<const char*>(keptHeader), sizeof keptHeader);
 
-  std::string& block = result.block;
-  block = kBlockComment + prefixedLines(kDoodadScriptPreamble);
-  FunctionParts parts(kDestructablesFunction, FunctionParts::byOperations(kFunctionOperationBudget),
-                      [&block](std::string_view text) { block += text; });
   DoodadRecordFormat format = doodadRecordFormatOf(in, header);
   DoodadRecord record;
   std::string raw;
@@ -97,17 +131,15 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
       ++(isDoodad(record) ? result.doodads : result.scriptCreated);
       continue;
     }
-    if (!isJassCode(record.typeId)) {
+    if (!isCodeBetween(record.typeId, quote)) {
       return Status::failure(name + ": " + recordLocation(i, header.doodadCount) +
-                             ": its type is no four-character code that JASS can take" +
+                             ": its type is no four-character code that " + language + " can take" +
                              kDamagedMapAdvice);
     }
     unsigned nonFinite = 0;
     size_t size = formatDoodadLines(lines, record, nonFinite);
     if (nonFinite != 0) warnAboutNonFinite(name, record, i, header.doodadCount, nonFinite, warn);
-    parts.startUnit(operationsOf(LineKind::kCd) +
-                    (record.life < 100 ? operationsOf(LineKind::kSl) : 0));
-    block += prefixedLines(std::string_view(lines, size));
+    create(record, std::string_view(lines, size));
     ++result.created;
   }
   if (result.created == 0) {
@@ -117,12 +149,6 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
                            counted(result.scriptCreated, "destructable") +
                            " of the map's own script), so there is nothing to build");
   }
-  // RF ends the list, as in mapjass's script, as a call line of its own.
-  parts.startUnit(operationsOf(LineKind::kOther));
-  block += prefixedLines("call RF()");
-  parts.finish(kFunctionEnd);
-  result.functions = parts.parts();
-
   // Whatever follows the records (the special doodads of later editors)
   // stays as it is.
   uint64_t rest = in.remaining();
@@ -130,6 +156,61 @@ Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
   encodeInt32(reinterpret_cast<uint8_t*>(result.keptFile.data()) + kDoodadCountOffset,
               result.doodads + result.scriptCreated);
   return Status::success();
+}
+
+Status jassDestructablesOf(const std::string& name, std::string_view doodadFile,
+                           const WarningSink& warn, MapDestructables& result) {
+  std::string& block = result.block;
+  block = kBlockComment + prefixedLines(kDoodadScriptPreamble);
+  FunctionParts parts(kDestructablesFunction, FunctionParts::byOperations(kFunctionOperationBudget),
+                      [&block](std::string_view text) { block += text; });
+  Status sorted =
+      sortRecords(name, doodadFile, "JASS", '\'', warn, result,
+                  [&](const DoodadRecord& record, std::string_view lines) {
+                    parts.startUnit(operationsOf(LineKind::kCd) +
+                                    (record.life < 100 ? operationsOf(LineKind::kSl) : 0));
+                    block += prefixedLines(lines);
+                  });
+  if (!sorted.ok()) return sorted;
+  // RF ends the list, as in mapjass's script, as a call line of its own.
+  parts.startUnit(operationsOf(LineKind::kOther));
+  block += prefixedLines("call RF()");
+  parts.finish(kFunctionEnd);
+  result.functions = parts.parts();
+  return Status::success();
+}
+
+Status luaDestructablesOf(const std::string& name, std::string_view doodadFile,
+                          const WarningSink& warn, MapDestructables& result) {
+  std::string& block = result.block;
+  block = kLuaBlockHead;
+  auto part = [](int32_t n) {
+    return std::string(kDestructablesFunction) + "_" + std::to_string(n);
+  };
+  Status sorted = sortRecords(name, doodadFile, "Lua", '"', warn, result,
+                              [&](const DoodadRecord&, std::string_view lines) {
+                                if (result.created % kLuaRecordsPerPart == 0) {
+                                  if (result.functions > 0) block += "end\n";
+                                  block += "function " + part(++result.functions) + "()\n";
+                                }
+                                appendLuaLines(lines, block);
+                              });
+  if (!sorted.ok()) return sorted;
+  // A Lua thread has no operation limit: the parts are called directly.
+  block += "    mapjass_RF()\nend\nfunction " + std::string(kDestructablesFunction) + "()\n";
+  for (int32_t n = 1; n <= result.functions; ++n) block += "    " + part(n) + "()\n";
+  block += "end\n";
+  return Status::success();
+}
+
+}  // namespace
+
+Status mapDestructablesOf(const std::string& name, std::string_view doodadFile,
+                          ScriptLanguage language, const WarningSink& warn,
+                          MapDestructables& result) {
+  result = {};
+  return language == ScriptLanguage::kLua ? luaDestructablesOf(name, doodadFile, warn, result)
+                                          : jassDestructablesOf(name, doodadFile, warn, result);
 }
 
 }  // namespace mapjass
