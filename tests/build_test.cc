@@ -94,7 +94,7 @@ TEST(Build, BuildsEachKindOfMap) {
   const TestDoodad tree = typicalDoodad(), rock{.life = 255}, gate{.typeId = "DTg1", .flags = 0};
   const Bytes trailer = "\0\0\0\0\1\0\0\0LTrs\0\0\0\0\2\0\0\0\3\0\0\0"s;
   const Bytes kept = doodadFileBytes({.doodads = {rock, gate}, .trailer = trailer});
-  const Bytes other = "terrain bytes";
+  const Bytes other = "terrain bytes", info = mapInfoBytes({.language = 0});
   struct Case {
     const char* name;
     size_t headerSize;
@@ -123,7 +123,9 @@ TEST(Build, BuildsEachKindOfMap) {
     size_t parts = 0;
     const std::string block = blockOf(doodads, parts);
     const Bytes doo = doodadFileBytes({.doodads = doodads, .trailer = trailer});
-    TestArchive map{c.headerSize, c.listfile, {{"war3map.doo", doo}, {"war3map.w3e", other}}};
+    TestArchive map{c.headerSize,
+                    c.listfile,
+                    {{"war3map.doo", doo}, {"war3map.w3e", other}, {"war3map.w3i", info}}};
     for (const char* name : c.scripts) map.files.push_back({name, script(c.end, c.locals)});
     const Bytes mapBytes = archiveBytes(map);
     folder.write("Map.w3x", mapBytes);
@@ -140,11 +142,11 @@ TEST(Build, BuildsEachKindOfMap) {
                  "doodad and 1 destructable of the map's own script.\n..."))
         << out;
     std::vector<std::string> names;
-    auto expected = map.files;  // the terrain as it was
+    auto expected = map.files;  // the terrain and the description as they were
     for (auto& [name, bytes] : expected) {
       names.push_back(name);
-      if (name != "war3map.w3e")
-        bytes = name == "war3map.doo" ? kept : script(c.end, c.locals, block);
+      if (name == "war3map.doo") bytes = kept;
+      if (name.ends_with(".j")) bytes = script(c.end, c.locals, block);
     }
     EXPECT_EQ(archiveFiles(built, names), expected);
     EXPECT_EQ(folder.read("Map.w3x"), mapBytes);
@@ -198,8 +200,17 @@ TEST(Build, RefusesWhatItCannotBuild) {
       {{}, "no archive here", mapOnly,
        ": is not a map archive that can be read: not an MPQ archive; give the .w3x or .w3m file of "
        "a map"},
-      {{}, map({{"war3map.doo", doo}, {"war3map.j", jass}, {"war3map.lua", "print()"}}), mapOnly,
-       ": the map's script is Lua (war3map.lua); mapjass-build adds to JASS scripts only"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.j", jass}, {"war3map.w3i", mapInfoBytes({})}}),
+       mapOnly, ": holds no war3map.lua, the Lua script that its war3map.w3i says the game runs, "
+       "so it is not a map to build; give the .w3x or .w3m file of a map"},
+      {{}, map({{"war3map.doo", doo}, {"war3map.lua", "main()"},
+                {"war3map.w3i", mapInfoBytes({.language = 2})}}), mapOnly,
+       ": war3map.w3i: the script language (offset 275) is 2, neither 0 (JASS) nor 1 (Lua)" +
+       damaged},
+      {{}, map({{"war3map.doo", doo}, {"war3map.lua", "function main()\nend\nfunction main()\n"},
+                {"war3map.w3i", mapInfoBytes({})}}), mapOnly,
+       ": war3map.lua: lines 1 and 3 each start a \"function main()\", so which one the game "
+       "starts the map with cannot be told; keep the World Editor's main alone and build again"},
       {{}, map({{"war3map.doo", doodadFileBytes({.version = 6})}, {"war3map.j", jass}}), mapOnly,
        ": war3map.doo is version 6, an early beta format of the doodad file, which is not "
        "supported; save the map in a later World Editor and build it again"},
@@ -438,6 +449,89 @@ TEST(Build, BuildsAFolderMap) {
   EXPECT_EQ(differences(seen[seen.size() - 2], seen.back()), "");
   for (const Files& after : seen) {
     EXPECT_TRUE(after == expected || after == seen.back()) << differences(after, seen.back());
+  }
+}
+
+// The game's functions as Lua stand-ins that print each call: a
+// destructable as the JASS lines that would make it, its life set on the
+// one made last.
+const char kLuaStandIns[] = R"lua(local last
+function FourCC(id) return id end
+function CreateDestructableZ(...)
+  print(string.format("call CD( '%s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )", ...))
+  last = {} return last
+end
+function GetDestructableMaxLife(d) return d == last and 400 end
+function SetDestructableLife(d, life) assert(d == last) print(("call SL(%.0f)"):format(life/4)) end
+function FogMaskEnable(on) print("FogMaskEnable " .. tostring(on)) end
+function FogEnable(on) print("FogEnable " .. tostring(on)) end
+function InitGlobals() print("InitGlobals") end
+)lua";
+
+// A Lua map, archive or folder, gets the block in war3map.lua, which its
+// war3map.w3i says the game runs; a war3map.j beside it stays as it is.
+// Where lua5.3 is on the machine, the built script runs under it: main
+// makes the destructables of the records, in order, before anything else,
+// also when a hook wraps it.
+TEST(Build, BuildsALuaMap) {
+  std::vector<TestDoodad> doodads = {typicalDoodad(), {.typeId = "A'B ", .z = -3.5f, .life = 0}};
+  for (int i = 0; i < 3300; ++i) doodads.push_back(doodadNumber(i));  // flags 0, life 255 too
+  std::string lines;
+  std::vector<TestDoodad> kept;
+  int rocks = 0;
+  for (const TestDoodad& d : doodads) {
+    lines += d.life == 255 ? "" : scriptLinesOf(d);
+    if (d.life == 255 || d.flags == 0) kept.push_back(d);
+    rocks += d.life == 255;
+  }
+  const std::string lua =
+      "--[[ function main() ]]\r\nfunction main()\r\n    InitGlobals()\r\nend\r\n"
+      "oldMain = main\r\nfunction hooked()\r\n    print('hooked')\r\n    oldMain()\r\nend\r\n"
+      "main = hooked\r\n";
+  const std::vector<std::pair<std::string, Bytes>> files = {
+      {"war3map.doo", doodadFileBytes({.doodads = doodads})},
+      {"war3map.j", "stale"},
+      {"war3map.lua", lua},
+      {"war3map.w3i", mapInfoBytes({})}};
+  const bool hasLua = std::system("command -v lua5.3 >/dev/null") == 0;
+  if (!hasLua) std::printf("no lua5.3: the built scripts are not run\n");
+  for (bool asFolder : {false, true}) {
+    SCOPED_TRACE(asFolder ? "a folder" : "an archive");
+    TempFolder folder;
+    if (asFolder) {
+      folder.write("Map.w3x", "<folder>");
+      for (const auto& [name, bytes] : files) folder.write("Map.w3x/" + name, bytes);
+    } else {
+      folder.write("Map.w3x", archiveBytes({512, true, files}));
+    }
+    auto [status, out, err] = runProgram(folder, "", 0, {MAPJASS_BUILD_BINARY, {"Map.w3x"}});
+    EXPECT_EQ(std::tie(status, err), std::make_tuple(0, std::string()));
+    EXPECT_TRUE(matchesText(
+        out, "Map.w3x built into Map.built.w3x.\n  The script creates " +
+                 std::to_string(doodads.size() - kept.size()) +
+                 " destructables when the map starts, in 2 functions, one after another.\n  "
+                 "war3map.doo keeps " +
+                 std::to_string(kept.size()) + " records: " + std::to_string(rocks) +
+                 " doodads and " + std::to_string(kept.size() - rocks) +
+                 " destructables of the map's own script.\n  Changed: war3map.lua (Lua), "
+                 "war3map.doo.\n..."))
+        << out;
+    std::vector<std::pair<std::string, Bytes>> built = files;
+    for (auto& [name, bytes] : built) {
+      bytes = asFolder ? folder.read("Map.built.w3x/" + name)
+                       : archiveFiles(folder.file("Map.built.w3x"), {name})[0].second;
+    }
+    EXPECT_EQ(built[0].second, doodadFileBytes({.doodads = kept}));
+    EXPECT_EQ(built[1], files[1]);
+    EXPECT_EQ(built[3], files[3]);
+    if (!hasLua) continue;
+    folder.write("run.lua", kLuaStandIns + built[2].second + "main()\n");
+    auto [ran, shown, failed] = runProgram(folder, "", 0, {"/bin/sh", {"-c", "lua5.3 run.lua"}});
+    EXPECT_EQ(std::tie(ran, failed), std::make_tuple(0, std::string()));
+    EXPECT_EQ(differences(shown, "hooked\n" + lines +
+                                     "FogMaskEnable false\nFogEnable false\nFogMaskEnable "
+                                     "true\nFogEnable true\nInitGlobals\n"),
+              "");
   }
 }
 

@@ -165,44 +165,5 @@ TEST(LuaScript, InsertsIntoTheEditorsMain) {
   }
 }
 
-// The game's functions as Lua stand-ins that print each call: a
-// destructable as the JASS lines that would make it, its life set on the
-// one made last.
-const char kLuaStandIns[] = R"lua(local last
-function FourCC(id) return id end
-function CreateDestructableZ(...)
-  print(string.format("call CD( '%s', %.6g, %.6g, %.6g, %.6g, %.6g, %d )", ...))
-  last = {} return last
-end
-function GetDestructableMaxLife(d) return d == last and 400 end
-function SetDestructableLife(d, life) assert(d == last) print(("call SL(%.0f)"):format(life/4)) end
-function FogMaskEnable(on) print("FogMaskEnable " .. tostring(on)) end
-function FogEnable(on) print("FogEnable " .. tostring(on)) end
-function InitGlobals() print("InitGlobals") end
-)lua";
-
-// A script built by the functions above runs under Lua 5.3, where the
-// machine has it (a built map needs none): main makes the destructables of
-// the records, in order, before anything else, then turns the fog off and on.
-TEST(LuaScript, RunsUnderLua) {
-  if (std::system("command -v lua5.3 >/dev/null") != 0) GTEST_SKIP() << "no lua5.3: skipped";
-  std::vector<TestDoodad> doodads = {typicalDoodad(), {.typeId = "A'B ", .z = -3.5f, .life = 0}};
-  for (int i = 0; i < 4000; ++i) doodads.push_back(doodadNumber(i));  // with flags 0, life 255
-  std::string expected, script = "function main()\r\n    InitGlobals()\r\nend\r\n";
-  for (const TestDoodad& d : doodads) expected += d.life == 255 ? "" : scriptLinesOf(d);
-  MapDestructables made;
-  const Bytes doo = doodadFileBytes({.doodads = doodads});
-  ASSERT_TRUE(mapDestructablesOf("war3map.doo", doo, ScriptLanguage::kLua, kQuiet, made).ok());
-  const std::string call = "mapjass_Destructables()";
-  ASSERT_TRUE(insertIntoLuaMain("war3map.lua", made.block, call, "mapjass_", script).ok());
-  TempFolder folder;
-  folder.write("war3map.lua", kLuaStandIns + script + "main()\n");
-  auto [status, out, err] = runProgram(folder, "", 0, {"/bin/sh", {"-c", "lua5.3 war3map.lua"}});
-  EXPECT_EQ(std::tie(status, err), std::make_tuple(0, std::string()));
-  EXPECT_EQ(differences(out, expected + "FogMaskEnable false\nFogEnable false\nFogMaskEnable "
-                                        "true\nFogEnable true\nInitGlobals\n"),
-            "");
-}
-
 }  // namespace
 }  // namespace mapjass

@@ -16,9 +16,11 @@
 #include "map_build/built_folder.h"
 #include "map_build/built_map.h"
 #include "map_build/destructables.h"
+#include "map_build/lua_script.h"
 #include "map_build/map_archive.h"
 #include "map_build/map_check.h"
 #include "map_build/map_folder.h"
+#include "map_build/map_info.h"
 #include "map_build/map_script.h"
 
 namespace mapjass {
@@ -43,6 +45,13 @@ const std::string kUsage =
     "\n"
     "More in README.txt beside the program (README.md in its source).\n";
 
+// What a build changes in a map.
+struct Plan {
+  ScriptLanguage language = ScriptLanguage::kJass;
+  MapDestructables destructables;
+  Changes changes;  // the files replaced, with their new bytes
+};
+
 // Without a map: on Windows most likely started by a double click, where a
 // map is given by dropping it onto the program.
 #ifdef _WIN32
@@ -53,45 +62,82 @@ constexpr char kHowToGiveAMap[] =
     ": give it a map, and if you like the name of the built map: mapjass-build MAP [OUTPUT]";
 #endif
 
-// What goes into the built map, worked out from the map alone.
-Status planChanges(const std::string& mapName, const MapFiles& map, const WarningSink& warn,
-                   MapDestructables& destructables, Changes& changes) {
-  if (map.has(kLuaMapScriptFile)) {
-    return Status::failure(mapName + ": the map's script is Lua (" + kLuaMapScriptFile +
-                           "); mapjass-build adds to JASS scripts only");
+// The language of the script that the game runs, as war3map.w3i says.
+Status languageOf(const std::string& mapName, const MapFiles& map, ScriptLanguage& language) {
+  language = ScriptLanguage::kJass;
+  if (!map.has(kMapInfoFile)) return Status::success();
+  std::string info;
+  if (Status read = map.read(kMapInfoFile, info); !read.ok()) {
+    return Status::failure(read.error + kDamagedMapAdvice);
   }
+  return scriptLanguageOf(mapName + ": " + kMapInfoFile, info, language);
+}
+
+// What goes into the built map, worked out from the map alone: the script
+// that the game runs changes, any other stays as it is.
+Status planChanges(const std::string& mapName, const MapFiles& map, const WarningSink& warn,
+                   Plan& plan) {
+  if (Status known = languageOf(mapName, map, plan.language); !known.ok()) return known;
+  const bool lua = plan.language == ScriptLanguage::kLua;
   std::vector<std::string> scripts;
-  for (const char* script : {kMapScriptFile, kProtectedMapScriptFile}) {
+  for (const char* script :
+       lua ? std::vector<const char*>{kLuaMapScriptFile}
+           : std::vector<const char*>{kMapScriptFile, kProtectedMapScriptFile}) {
     if (map.has(script)) scripts.push_back(script);
   }
   if (scripts.empty() || !map.has(kDoodadFile)) {
     return Status::failure(mapName + ": holds no " +
-                           (scripts.empty() ? kMapScriptFile : kDoodadFile) +
+                           (!scripts.empty() ? kDoodadFile
+                            : lua ? std::string(kLuaMapScriptFile) + ", the Lua script that its " +
+                                        kMapInfoFile + " says the game runs"
+                                  : kMapScriptFile) +
                            ", so it is not a map to build; give the .w3x or .w3m file of a map");
   }
   std::string doodads;
   if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
     return Status::failure(read.error + kDamagedMapAdvice);
   }
-  if (Status made = mapDestructablesOf(mapName + ": " + kDoodadFile, doodads, warn, destructables);
+  MapDestructables& destructables = plan.destructables;
+  if (Status made = mapDestructablesOf(mapName + ": " + kDoodadFile, doodads, plan.language, warn,
+                                       destructables);
       !made.ok()) {
     return made;
   }
-  changes[kDoodadFile] = destructables.keptFile;
+  plan.changes[kDoodadFile] = destructables.keptFile;
   for (const std::string& name : scripts) {
     std::string script;
     if (Status read = map.read(name, script); !read.ok()) {
       return Status::failure(read.error + kDamagedMapAdvice);
     }
-    if (Status inserted =
-            insertIntoMain(mapName + ": " + name, destructables.block,
-                           executeFuncCall(kDestructablesFunction), kBuildPrefix, script);
-        !inserted.ok()) {
-      return inserted;
-    }
-    changes[name] = script;
+    const std::string shown = mapName + ": " + name;
+    Status inserted =
+        lua ? insertIntoLuaMain(shown, destructables.block,
+                                std::string(kDestructablesFunction) + "()", kBuildPrefix, script)
+            : insertIntoMain(shown, destructables.block, executeFuncCall(kDestructablesFunction),
+                             kBuildPrefix, script);
+    if (!inserted.ok()) return inserted;
+    plan.changes[name] = script;
   }
   return Status::success();
+}
+
+// The report of a build.
+std::string reportOf(const std::string& mapName, const std::string& outputPath, const Plan& plan) {
+  const MapDestructables& made = plan.destructables;
+  const bool lua = plan.language == ScriptLanguage::kLua;
+  std::string changed;
+  for (const auto& [name, bytes] : plan.changes) {
+    if (name != kDoodadFile) changed += name + (lua ? " (Lua), " : " (JASS), ");
+  }
+  return mapName + " built into " + outputPath + ".\n" + "  The script creates " +
+         counted(made.created, "destructable") + " when the map starts, in " +
+         counted(made.functions, "function") +
+         (lua ? ", one after another.\n" : " of one game thread each.\n") + "  " + kDoodadFile +
+         " keeps " + counted(made.doodads + made.scriptCreated, "record") + ": " +
+         counted(made.doodads, "doodad") + " and " + counted(made.scriptCreated, "destructable") +
+         " of the map's own script.\n" + "  Changed: " + changed + kDoodadFile + ".\n" +
+         "  Keep editing " + mapName +
+         ", not the built map: the World Editor writes the script anew when it saves.\n";
 }
 
 // Copies every byte of `map` into `file`.
@@ -196,38 +242,25 @@ Status buildMap(const std::string& mapArgument, const std::optional<std::string>
   if (Status output = checkOutput(mapPath, mapName, isFolder, outputPath); !output.ok()) {
     return output;
   }
-  if (!isFolder && archive.isProtected()) return Status::failure(mapName + kProtectedMap);
   WarningSink warn = console.warnings();
-  MapDestructables destructables;
-  Changes changes;
-  if (Status planned = planChanges(mapName, map, warn, destructables, changes); !planned.ok()) {
-    return planned;
-  }
+  Plan plan;
+  if (Status planned = planChanges(mapName, map, warn, plan); !planned.ok()) return planned;
+  // After the contents: a map whose tables the library finds damaged may
+  // still say why there is nothing to build.
+  if (!isFolder && archive.isProtected()) return Status::failure(mapName + kProtectedMap);
 
   FolderLock lock;
   if (lock.lock(outputPath, outputPath, warn)) removeLeftovers("", outputPath, warn);
   // What stands at OUTPUT may have changed while the map was read: another
   // run waited for above, or a user.
   if (Status output = checkOutputReplaceable(outputPath, isFolder); !output.ok()) return output;
-  if (Status placed = writeAndPlace(mapPath, archive, folder, isFolder, changes, outputPath, warn);
+  if (Status placed =
+          writeAndPlace(mapPath, archive, folder, isFolder, plan.changes, outputPath, warn);
       !placed.ok()) {
     return Status::failure(placed.error + ", and " + mapName + " is unchanged");
   }
 
-  std::string changed;
-  for (const auto& [name, bytes] : changes) {
-    if (name != kDoodadFile) changed += name + ", ";
-  }
-  console.print(mapName + " built into " + outputPath + ".\n" + "  The script creates " +
-                counted(destructables.created, "destructable") + " when the map starts, in " +
-                counted(destructables.functions, "function") + " of one game thread each.\n" +
-                "  " + kDoodadFile + " keeps " +
-                counted(destructables.doodads + destructables.scriptCreated, "record") + ": " +
-                counted(destructables.doodads, "doodad") + " and " +
-                counted(destructables.scriptCreated, "destructable") +
-                " of the map's own script.\n" + "  Changed: " + changed + kDoodadFile + ".\n" +
-                "  Keep editing " + mapName +
-                ", not the built map: the World Editor writes the script anew when it saves.\n");
+  console.print(reportOf(mapName, outputPath, plan));
   if (map.has(kSignatureFile)) {
     warn(outputPath +
          ": the map is signed ((signature)), and the signature no longer matches "

@@ -109,6 +109,11 @@ Status MapArchive::read(const std::string& file, std::string& bytes) const {
   return status;
 }
 
+void MapArchive::learnName(const std::string& file) const {
+  HANDLE handle = nullptr;
+  if (SFileOpenFileEx(handle_, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle)) SFileCloseFile(handle);
+}
+
 std::vector<std::string> MapArchive::fileNames() const {
   std::vector<std::string> names;
   SFILE_FIND_DATA found;

@@ -32,6 +32,11 @@ class MapArchive : public MapFiles {
   bool has(const std::string& file) const override;
   Status read(const std::string& file, std::string& bytes) const override;
 
+  // Opens `file` by its name, and closes it again: the library lists a file
+  // by its name only once it was asked for it by that name, in a map
+  // without a list of its names.
+  void learnName(const std::string& file) const;
+
   // Every file's name, sorted, as the library lists them.
   std::vector<std::string> fileNames() const;
 
