@@ -4,6 +4,8 @@
 //   mapjass_archive_tool make MAP NAME=FILE ...   a map of those files, with
 //                                                  a 512-byte header
 //   mapjass_archive_tool extract MAP FOLDER NAME ...
+//   mapjass_archive_tool info FILE LANGUAGE        a war3map.w3i of format 31
+//                                                  (LANGUAGE 0 JASS, 1 Lua)
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,7 +36,13 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
-  std::fputs("usage: mapjass_archive_tool make MAP NAME=FILE... | extract MAP FOLDER NAME...\n",
-             stderr);
+  if (arguments.size() == 3 && arguments[0] == "info") {
+    writeFile(arguments[1], mapInfoBytes({.language = std::stoi(arguments[2])}));
+    return 0;
+  }
+  std::fputs(
+      "usage: mapjass_archive_tool make MAP NAME=FILE... | extract MAP FOLDER NAME... | info FILE "
+      "LANGUAGE\n",
+      stderr);
   return 2;
 }

@@ -220,7 +220,7 @@ build_case() {
     for side in linux windows; do
       mkdir -p "$dir/$side.files"
       "$archive_tool" extract "$dir/$side/Map.built.w3x" "$dir/$side.files" war3map.j war3map.doo \
-        war3map.w3e "(listfile)"
+        war3map.w3e war3map.lua war3map.w3i "(listfile)"
     done
     diff -r "$dir/linux.files" "$dir/windows.files" >/dev/null || problems+=" files inside;"
   elif [ -d "$dir/linux/Map.built.w3x" ]; then
@@ -286,6 +286,11 @@ if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
   printf 'model' >"$broken/folder.w3x/Units/a b.mdx"
   build_case "build: a sample map" "$broken/sample.w3x" Map.w3x
   build_case "build: a sample map saved as a folder" "$broken/folder.w3x" Map.w3x
+  "$archive_tool" info "$broken/lua.w3i" 1
+  printf 'function main()\r\n    InitGlobals()\r\nend\r\n' >"$broken/war3map.lua"
+  "$archive_tool" make "$broken/lua.w3x" "war3map.doo=$samples/tft/war3map.doo" \
+    "war3map.lua=$broken/war3map.lua" "war3map.w3i=$broken/lua.w3i" "war3map.j=$broken/war3map.j"
+  build_case "build: a Lua map" "$broken/lua.w3x" Map.w3x
   build_case "build: a map of doodads only" "$broken/doodads.w3x" Map.w3x
   build_case "build: not a map" "$broken/empty" Map.w3x
   build_case "build: no map" "" Map.w3x
