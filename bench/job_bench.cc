@@ -268,6 +268,13 @@ int main(int argc, char** argv) {
                                                             {"war3map.j", mainScript},
                                                             {"war3map.w3e", bigTerrainFile(257)}};
   writeFile(mapFolder + "/Map.w3x", archiveBytes({512, true, files}));
+  writeFile(mapFolder + "/Lua.w3x",
+            archiveBytes({512,
+                          true,
+                          {files[0],
+                           files[2],
+                           {"war3map.w3i", mapInfoBytes({})},
+                           {"war3map.lua", "function main()\r\n    InitBlizzard()\r\nend\r\n"}}}));
   // The same map saved as a folder.
   mkdir((mapFolder + "/Folder.w3x").c_str(), 0755);
   for (const auto& [name, bytes] : files) writeFile(mapFolder + "/Folder.w3x/" + name, bytes);
@@ -295,6 +302,7 @@ int main(int argc, char** argv) {
     return median(builds) < 0.5 && median(rebuilds) < 0.5;
   };
   met = timeBuilds("Map.w3x", "Map.built.w3x", "build, 50,000 records") && met;
+  met = timeBuilds("Lua.w3x", "Lua.built.w3x", "build, a Lua map, 50,000") && met;
   met = timeBuilds("Folder.w3x", "Folder.built.w3x", "build, a folder map, 50,000") && met;
 #endif
   std::printf("%s\n", met ? "all targets met" : "a target was missed");
