@@ -31,14 +31,16 @@ const std::string kUsage =
     std::string(
         "Usage: mapjass-build MAP [OUTPUT]\n"
         "\n"
-        "Builds a copy of the map MAP (.w3x, .w3m) whose script creates the map's\n"
-        "destructables when the map starts, with the doodad script of mapjass, and\n"
-        "whose ") +
+        "Builds a copy of the map MAP (a .w3x or .w3m file, or a map saved as a\n"
+        "folder) whose script (JASS or Lua) creates the map's destructables when the\n"
+        "map starts, and whose ") +
     kDoodadFile +
     " keeps the rest: the doodads, and the destructables\n"
     "that the map's own script creates. MAP is only read. OUTPUT is MAP's name with\n"
-    ".built before its extension, unless given. The built map is for playing:\n"
-    "keep editing MAP, as the World Editor writes the script anew when it saves.\n"
+    ".built before its extension, unless given; a folder given as OUTPUT receives\n"
+    "the built map under MAP's name. Only a map that mapjass-build built is ever\n"
+    "replaced. The built map is for playing: keep editing MAP, as the World Editor\n"
+    "writes the script anew when it saves.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n"
