@@ -35,12 +35,12 @@ const std::string kUsage =
         "folder) whose script (JASS or Lua) creates the map's destructables when the\n"
         "map starts, and whose ") +
     kDoodadFile +
-    " keeps the rest: the doodads, and the destructables\n"
-    "that the map's own script creates. MAP is only read. OUTPUT is MAP's name with\n"
-    ".built before its extension, unless given; a folder given as OUTPUT receives\n"
-    "the built map under MAP's name. Only a map that mapjass-build built is ever\n"
-    "replaced. The built map is for playing: keep editing MAP, as the World Editor\n"
-    "writes the script anew when it saves.\n"
+    " keeps the rest: the doodads, and the\n"
+    "destructables that the map's own script creates. MAP is only read. OUTPUT is\n"
+    "MAP's name with .built before its extension, unless given; a folder given as\n"
+    "OUTPUT receives the built map under MAP's name. Only a map that mapjass-build\n"
+    "built is ever replaced. The built map is for playing: keep editing MAP, as the\n"
+    "World Editor writes the script anew when it saves.\n"
     "\n"
     "  --help     this text\n"
     "  --version  the program's version\n"
