@@ -43,6 +43,9 @@ std::string fileNameOf(const std::string& path) {
 // What goes into the built map, worked out from the map alone.
 Status planChanges(const std::string& mapName, const MapArchive& map, const WarningSink& warn,
                    MapDestructables& destructables, Changes& changes) {
+  if (Status sized = map.checkStatedSizes(); !sized.ok()) {
+    return Status::failure(sized.error + kDamagedMapAdvice);
+  }
   if (map.has(kLuaMapScriptFile)) {
     return Status::failure(mapName + ": the map's script is Lua (" + kLuaMapScriptFile +
                            "); mapjass-build adds to JASS scripts only");
@@ -54,7 +57,7 @@ Status planChanges(const std::string& mapName, const MapArchive& map, const Warn
   if (scripts.empty() || !map.has(kDoodadFile)) {
     return Status::failure(mapName + ": holds no " +
                            (scripts.empty() ? kMapScriptFile : kDoodadFile) +
-                           ", so it is not a map to build; give the .w3x or .w3m file of a map");
+                           ", so it is not a map to build" + kNotAMapAdvice);
   }
   std::string doodads;
   if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
@@ -108,9 +111,7 @@ Status buildMap(const std::string& mapPath, const std::string& outputPath, Conso
   if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
   WarningSink warn = console.warnings();
   MapArchive map;
-  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) {
-    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
-  }
+  if (Status opened = map.openForReading(mapPath, mapName); !opened.ok()) return opened;
   MapDestructables destructables;
   Changes changes;
   if (Status planned = planChanges(mapName, map, warn, destructables, changes); !planned.ok()) {

@@ -11,6 +11,7 @@
 #include <StormLib.h>
 
 #include "base/platform.h"
+#include "map_build/archive_header.h"
 
 namespace mapjass {
 
@@ -28,6 +29,8 @@ std::string describe(DWORD error) {
       return "access denied";
     case ERROR_BAD_FORMAT:
       return "not an MPQ archive";
+    case ERROR_FAKE_MPQ_HEADER:
+      return "its archive header points past the end of the file";
     case ERROR_FILE_CORRUPT:
       return "damaged data";
     case ERROR_DISK_FULL:
@@ -66,9 +69,10 @@ Status MapArchive::failure(const std::string& what) const {
 
 Status MapArchive::openForReading(const std::string& path, const std::string& name) {
   name_ = name;
+  if (Status checked = checkArchiveHeader(path, name); !checked.ok()) return checked;
   HANDLE archive = nullptr;
   if (!SFileOpenArchive(libraryPath(path).c_str(), 0, STREAM_FLAG_READ_ONLY, &archive)) {
-    return failure("is not a map archive that can be read");
+    return Status::failure(failure("is not a map archive that can be read").error + kNotAMapAdvice);
   }
   handle_ = archive;
   return Status::success();
@@ -76,6 +80,9 @@ Status MapArchive::openForReading(const std::string& path, const std::string& na
 
 Status MapArchive::openForWriting(const std::string& path, const std::string& name) {
   name_ = name;
+  // Checked again: the copy's name is no map's, and the library may take
+  // the same bytes for another kind of archive under it.
+  if (Status checked = checkArchiveHeader(path, name); !checked.ok()) return checked;
   HANDLE archive = nullptr;
   if (!SFileOpenArchive(libraryPath(path).c_str(), 0, 0, &archive)) {
     return failure("cannot be opened for writing");
@@ -94,21 +101,77 @@ bool MapArchive::has(const std::string& file) const {
   return SFileHasFile(handle_, file.c_str());
 }
 
-Status MapArchive::read(const std::string& file, std::string& bytes) const {
-  HANDLE handle = nullptr;
-  if (!SFileOpenFileEx(handle_, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle)) {
-    return failure(file + " cannot be read");
+namespace {
+
+// `file` of `archive`, open, and closed again with the object.
+class OpenFile {
+ public:
+  OpenFile(HANDLE archive, const std::string& file) {
+    if (!SFileOpenFileEx(archive, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle_)) handle_ = nullptr;
   }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (handle_ != nullptr) SFileCloseFile(handle_);
+  }
+  HANDLE handle() const { return handle_; }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+Status tooLarge(const std::string& name, const std::string& file, uint64_t size) {
+  return Status::failure(name + ": " + file + " states " + std::to_string(size) +
+                         " bytes, more than the " + std::to_string(kMaxFileSize >> 20) +
+                         " MB that a map can hold");
+}
+
+}  // namespace
+
+Status MapArchive::size(const std::string& file, uint64_t& size) const {
+  OpenFile open(handle_, file);
   DWORD high = 0;
-  DWORD size = SFileGetFileSize(handle, &high);
-  bool read = size != SFILE_INVALID_SIZE && high == 0;
+  DWORD low =
+      open.handle() == nullptr ? SFILE_INVALID_SIZE : SFileGetFileSize(open.handle(), &high);
+  if (low == SFILE_INVALID_SIZE) return failure(file + " cannot be read");
+  size = (static_cast<uint64_t>(high) << 32) | low;
+  return size > kMaxFileSize ? tooLarge(name_, file, size) : Status::success();
+}
+
+Status MapArchive::readPart(const std::string& file, uint64_t offset, size_t n,
+                            std::string& bytes) const {
+  OpenFile open(handle_, file);
+  LONG high = static_cast<LONG>(offset >> 32);
+  bool read = open.handle() != nullptr &&
+              SFileSetFilePointer(open.handle(), static_cast<LONG>(offset), &high, FILE_BEGIN) !=
+                  SFILE_INVALID_SIZE;
   DWORD got = 0;
-  if (read) {
-    bytes.assign(size, '\0');
-    read = size == 0 || (SFileReadFile(handle, bytes.data(), size, &got, nullptr) && got == size);
-  }
-  Status status = read ? Status::success() : failure(file + " cannot be read");
-  SFileCloseFile(handle);
+  bytes.assign(n, '\0');
+  // The library reports the end of the file as a failure, with what it got.
+  read =
+      read && (SFileReadFile(open.handle(), bytes.data(), static_cast<DWORD>(n), &got, nullptr) ||
+               lastError() == ERROR_HANDLE_EOF);
+  bytes.resize(got);
+  return read ? Status::success() : failure(file + " cannot be read");
+}
+
+Status MapArchive::read(const std::string& file, std::string& bytes) const {
+  uint64_t stated = 0;
+  if (Status sized = size(file, stated); !sized.ok()) return sized;
+  if (Status read = readPart(file, 0, static_cast<size_t>(stated), bytes); !read.ok()) return read;
+  return bytes.size() == stated ? Status::success() : failure(file + " cannot be read");
+}
+
+Status MapArchive::checkStatedSizes() const {
+  SFILE_FIND_DATA found;
+  HANDLE search = SFileFindFirstFile(handle_, "*", &found, nullptr);
+  if (search == nullptr) return Status::success();
+  Status status;
+  do {
+    if (found.dwFileSize > kMaxFileSize)
+      status = tooLarge(name_, found.cFileName, found.dwFileSize);
+  } while (status.ok() && SFileFindNextFile(search, &found));
+  SFileFindClose(search);
   return status;
 }
 

@@ -22,9 +22,9 @@ class MapArchive {
   MapArchive& operator=(const MapArchive&) = delete;
   ~MapArchive();
 
-  // Opens the archive in the file at `path`, which messages call `name`.
-  // For writing, a protected map, which the library opens only for reading
-  // (its tables are damaged on purpose), is refused.
+  // Opens the archive in the file at `path`, which messages call `name`,
+  // once its header has passed checkArchiveHeader. For writing, a protected map, which the library
+  // opens only for reading (its tables are damaged on purpose), is refused.
   Status openForReading(const std::string& path, const std::string& name);
   Status openForWriting(const std::string& path, const std::string& name);
 
@@ -32,6 +32,17 @@ class MapArchive {
 
   // The whole of `file`.
   Status read(const std::string& file, std::string& bytes) const;
+
+  // The size that `file` states; more than kMaxFileSize is refused.
+  Status size(const std::string& file, uint64_t& size) const;
+
+  // Up to `n` bytes of `file` from `offset`, fewer only at its end.
+  Status readPart(const std::string& file, uint64_t offset, size_t n, std::string& bytes) const;
+
+  // Refuses the archive when any of its files states more than
+  // kMaxFileSize: before anything is read, as the library's own check of a
+  // file reads the whole of it.
+  Status checkStatedSizes() const;
 
   // Every file's name, sorted, as the library lists them.
   std::vector<std::string> fileNames() const;
@@ -54,6 +65,13 @@ class MapArchive {
   void* handle_ = nullptr;
   std::string name_;
 };
+
+// The most that one file of a map may state: Warcraft III's own limit for
+// a whole map. A few bytes can state, and unpack to, far more.
+inline constexpr uint64_t kMaxFileSize = 128 << 20;
+
+// The advice after a file that is no map archive.
+inline constexpr char kNotAMapAdvice[] = "; give the .w3x or .w3m file of a map";
 
 // The advice after a file of a map that cannot be read, or reads as no
 // file of its kind: the map is damaged.
