@@ -158,8 +158,17 @@ Status MapArchive::readPart(const std::string& file, uint64_t offset, size_t n,
 Status MapArchive::read(const std::string& file, std::string& bytes) const {
   uint64_t stated = 0;
   if (Status sized = size(file, stated); !sized.ok()) return sized;
-  if (Status read = readPart(file, 0, static_cast<size_t>(stated), bytes); !read.ok()) return read;
-  return bytes.size() == stated ? Status::success() : failure(file + " cannot be read");
+  // A piece at a time: a file may state far more than its archive holds,
+  // and memory then grows only with what it does hold.
+  constexpr size_t kPiece = 1 << 20;
+  bytes.clear();
+  std::string piece;
+  while (bytes.size() < stated) {
+    if (Status read = readPart(file, bytes.size(), kPiece, piece); !read.ok()) return read;
+    if (piece.empty()) return failure(file + " cannot be read");
+    bytes += piece;
+  }
+  return Status::success();
 }
 
 Status MapArchive::checkStatedSizes() const {
