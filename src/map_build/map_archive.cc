@@ -103,23 +103,6 @@ bool MapArchive::has(const std::string& file) const {
 
 namespace {
 
-// `file` of `archive`, open, and closed again with the object.
-class OpenFile {
- public:
-  OpenFile(HANDLE archive, const std::string& file) {
-    if (!SFileOpenFileEx(archive, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle_)) handle_ = nullptr;
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  ~OpenFile() {
-    if (handle_ != nullptr) SFileCloseFile(handle_);
-  }
-  HANDLE handle() const { return handle_; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
-
 Status tooLarge(const std::string& name, const std::string& file, uint64_t size) {
   return Status::failure(name + ": " + file + " states " + std::to_string(size) +
                          " bytes, more than the " + std::to_string(kMaxFileSize >> 20) +
@@ -128,45 +111,45 @@ Status tooLarge(const std::string& name, const std::string& file, uint64_t size)
 
 }  // namespace
 
-Status MapArchive::size(const std::string& file, uint64_t& size) const {
-  OpenFile open(handle_, file);
-  DWORD high = 0;
-  DWORD low =
-      open.handle() == nullptr ? SFILE_INVALID_SIZE : SFileGetFileSize(open.handle(), &high);
-  if (low == SFILE_INVALID_SIZE) return failure(file + " cannot be read");
-  size = (static_cast<uint64_t>(high) << 32) | low;
-  return size > kMaxFileSize ? tooLarge(name_, file, size) : Status::success();
+MapArchive::Reader::~Reader() {
+  if (handle_ != nullptr) SFileCloseFile(handle_);
 }
 
-Status MapArchive::readPart(const std::string& file, uint64_t offset, size_t n,
-                            std::string& bytes) const {
-  OpenFile open(handle_, file);
-  LONG high = static_cast<LONG>(offset >> 32);
-  bool read = open.handle() != nullptr &&
-              SFileSetFilePointer(open.handle(), static_cast<LONG>(offset), &high, FILE_BEGIN) !=
-                  SFILE_INVALID_SIZE;
+Status MapArchive::Reader::open(const MapArchive& archive, const std::string& file) {
+  archive_ = &archive;
+  file_ = file;
+  HANDLE handle = nullptr;
+  if (!SFileOpenFileEx(archive.handle_, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle)) {
+    return archive.failure(file + " cannot be read");
+  }
+  handle_ = handle;
+  DWORD high = 0;
+  DWORD low = SFileGetFileSize(handle, &high);
+  if (low == SFILE_INVALID_SIZE) return archive.failure(file + " cannot be read");
+  size_ = (static_cast<uint64_t>(high) << 32) | low;
+  return size_ > kMaxFileSize ? tooLarge(archive.name_, file, size_) : Status::success();
+}
+
+Status MapArchive::Reader::read(size_t n, std::string& bytes) {
+  bytes.assign(static_cast<size_t>(std::min<uint64_t>(n, size_ - at_)), '\0');
   DWORD got = 0;
-  bytes.assign(n, '\0');
-  // The library reports the end of the file as a failure, with what it got.
-  read =
-      read && (SFileReadFile(open.handle(), bytes.data(), static_cast<DWORD>(n), &got, nullptr) ||
-               lastError() == ERROR_HANDLE_EOF);
-  bytes.resize(got);
-  return read ? Status::success() : failure(file + " cannot be read");
+  if (!bytes.empty() &&
+      (!SFileReadFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+       got != bytes.size())) {
+    return archive_->failure(file_ + " cannot be read");
+  }
+  at_ += bytes.size();
+  return Status::success();
 }
 
 Status MapArchive::read(const std::string& file, std::string& bytes) const {
-  uint64_t stated = 0;
-  if (Status sized = size(file, stated); !sized.ok()) return sized;
+  Reader reader;
+  if (Status opened = reader.open(*this, file); !opened.ok()) return opened;
   // A piece at a time: a file may state far more than its archive holds,
   // and memory then grows only with what it does hold.
-  constexpr size_t kPiece = 1 << 20;
   bytes.clear();
-  std::string piece;
-  while (bytes.size() < stated) {
-    if (Status read = readPart(file, bytes.size(), kPiece, piece); !read.ok()) return read;
-    if (piece.empty()) return failure(file + " cannot be read");
-    bytes += piece;
+  for (std::string piece; bytes.size() < reader.size(); bytes += piece) {
+    if (Status read = reader.read(1 << 20, piece); !read.ok()) return read;
   }
   return Status::success();
 }

@@ -33,11 +33,27 @@ class MapArchive {
   // The whole of `file`.
   Status read(const std::string& file, std::string& bytes) const;
 
-  // The size that `file` states; more than kMaxFileSize is refused.
-  Status size(const std::string& file, uint64_t& size) const;
+  // A file of the archive, read front to back in pieces through one
+  // handle: the library may unpack a whole file each time it is opened.
+  class Reader {
+   public:
+    Reader() = default;
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ~Reader();
+    // A stated size above kMaxFileSize is refused.
+    Status open(const MapArchive& archive, const std::string& file);
+    uint64_t size() const { return size_; }
+    // The next `n` bytes, fewer only at the end.
+    Status read(size_t n, std::string& bytes);
 
-  // Up to `n` bytes of `file` from `offset`, fewer only at its end.
-  Status readPart(const std::string& file, uint64_t offset, size_t n, std::string& bytes) const;
+   private:
+    const MapArchive* archive_ = nullptr;
+    std::string file_;
+    void* handle_ = nullptr;
+    uint64_t size_ = 0;
+    uint64_t at_ = 0;
+  };
 
   // Refuses the archive when any of its files states more than
   // kMaxFileSize: before anything is read, as the library's own check of a

@@ -31,15 +31,15 @@ constexpr size_t kComparedPiece = 1 << 20;
 // let read is not compared: the library's check spoke for it.
 Status compareFile(const MapArchive& map, const MapArchive& built, const std::string& name,
                    bool& differs) {
-  uint64_t size = 0, builtSize = 0;
-  if (!map.size(name, size).ok()) return Status::success();
-  if (Status sized = built.size(name, builtSize); !sized.ok()) return sized;
-  differs = size != builtSize;
-  for (uint64_t at = 0; at < size && !differs; at += kComparedPiece) {
-    std::string wanted, got;
-    if (!map.readPart(name, at, kComparedPiece, wanted).ok()) return Status::success();
-    if (Status read = built.readPart(name, at, kComparedPiece, got); !read.ok()) return read;
-    differs = got != wanted || got.empty();
+  MapArchive::Reader wanted, got;
+  if (!wanted.open(map, name).ok()) return Status::success();
+  if (Status opened = got.open(built, name); !opened.ok()) return opened;
+  differs = wanted.size() != got.size();
+  std::string wantedPiece, gotPiece;
+  for (uint64_t at = 0; at < wanted.size() && !differs; at += kComparedPiece) {
+    if (!wanted.read(kComparedPiece, wantedPiece).ok()) return Status::success();
+    if (Status read = got.read(kComparedPiece, gotPiece); !read.ok()) return read;
+    differs = gotPiece != wantedPiece;
   }
   return Status::success();
 }
