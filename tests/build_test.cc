@@ -165,14 +165,18 @@ TEST(Build, RefusesWhatItCannotBuild) {
   auto header = [&](size_t at, const Bytes& bytes) {
     return map({}).replace(512 + at, bytes.size(), bytes);
   };
-  Bytes statesTooMuch = map({});  // the first block entry, war3map.doo's, states 200 MB
-  {
-    uint8_t* table = reinterpret_cast<uint8_t*>(statesTooMuch.data()) + 512 +
-                     decodeUint32(reinterpret_cast<const uint8_t*>(&statesTooMuch[512 + 20]));
-    DecryptMpqBlock(table, 16, 0xEC83B3A3);
-    encodeUint32(table + 8, 200 << 20);
-    EncryptMpqBlock(table, 16, 0xEC83B3A3);
-  }
+  // A map whose block entries from the first (its files in the order they
+  // were added) state `sizes`.
+  auto stating = [&](std::vector<std::pair<std::string, Bytes>> files,
+                     std::vector<uint32_t> sizes) {
+    Bytes bytes = map(files);
+    uint8_t* table = reinterpret_cast<uint8_t*>(bytes.data()) + 512 +
+                     decodeUint32(reinterpret_cast<const uint8_t*>(&bytes[512 + 20]));
+    DecryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
+    for (size_t i = 0; i < sizes.size(); ++i) encodeUint32(table + 16 * i + 8, sizes[i]);
+    EncryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
+    return bytes;
+  };
   // No "HM3W": the copy, under its temporary name, is no Warcraft III map
   // to the library, which then honours user data and the format version.
   const Bytes bare = archiveBytes({0, true, {{"war3map.doo", doo}, {"war3map.j", jass}}});
@@ -238,8 +242,12 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "header points past the end of the file" + notAMap},
       {{}, header(4, "\x08"), mapOnly, ": is not a map archive that can be read: not an MPQ "
        "archive" + notAMap},
-      {{}, statesTooMuch, mapOnly, ": its archive lists a file of 209715200 bytes, more than the "
+      {{}, stating({}, {200 << 20}), mapOnly, ": its archive lists a file of 209715200 bytes, more than the "
        "128 MB that a map can hold" + damaged},
+      {{}, stating({{"war3map.doo", doo}, {"war3map.j", jass}, {"a", "a"}, {"b", "b"}, {"c", "c"}},
+                   {7, 7, 120 << 20, 120 << 20, 120 << 20, 120 << 20, 120 << 20}),
+       mapOnly, ": its files state 629145614 bytes in all, more than the 512 MB that a map can hold" +
+       damaged},
       {{}, userData + bare, mapOnly, ": its archive user data leads to a header that the file ends "
        "inside" + damaged},
       {{}, version2, mapOnly, ": is not a map archive that can be read: its header is of MPQ "

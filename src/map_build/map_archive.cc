@@ -159,11 +159,18 @@ Status MapArchive::checkStatedSizes() const {
   HANDLE search = SFileFindFirstFile(handle_, "*", &found, nullptr);
   if (search == nullptr) return Status::success();
   Status status;
+  uint64_t total = 0;
   do {
+    total += found.dwFileSize;
     if (found.dwFileSize > kMaxFileSize)
       status = tooLarge(name_, found.cFileName, found.dwFileSize);
   } while (status.ok() && SFileFindNextFile(search, &found));
   SFileFindClose(search);
+  if (status.ok() && total > kMaxTotalSize) {
+    status = Status::failure(name_ + ": its files state " + std::to_string(total) +
+                             " bytes in all, more than the " + std::to_string(kMaxTotalSize >> 20) +
+                             " MB that a map can hold");
+  }
   return status;
 }
 

@@ -56,8 +56,9 @@ class MapArchive {
   };
 
   // Refuses the archive when any of its files states more than
-  // kMaxFileSize: before anything is read, as the library's own check of a
-  // file reads the whole of it.
+  // kMaxFileSize, or all of them more than kMaxTotalSize: before anything
+  // is read, as the build reads every file three times (the library's
+  // check, and the comparison of map and built map).
   Status checkStatedSizes() const;
 
   // Every file's name, sorted, as the library lists them.
@@ -85,6 +86,8 @@ class MapArchive {
 // The most that one file of a map may state: Warcraft III's own limit for
 // a whole map. A few bytes can state, and unpack to, far more.
 inline constexpr uint64_t kMaxFileSize = 128 << 20;
+// And all of them: what a build reads in a few seconds.
+inline constexpr uint64_t kMaxTotalSize = 4 * kMaxFileSize;
 
 // The advice after a file that is no map archive.
 inline constexpr char kNotAMapAdvice[] = "; give the .w3x or .w3m file of a map";
