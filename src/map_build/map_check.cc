@@ -65,10 +65,13 @@ Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
   }
   std::vector<std::string> names = map.fileNames();
   if (built.fileNames() != names) return wrong("its files are not the map's");
+  // Said only once the built map passes: a refusal is one message.
+  std::vector<std::string> warnings;
   for (const std::string& name : names) {
     if (built.isDamaged(name)) {
       if (!map.isDamaged(name)) return wrong(name + " is damaged");
-      warn(builtName + ": " + name + " is damaged in the map already; it was copied as it is");
+      warnings.push_back(builtName + ": " + name +
+                         " is damaged in the map already; it was copied as it is");
       continue;
     }
     bool ownedByLibrary = std::find(std::begin(kLibraryFiles), std::end(kLibraryFiles), name) !=
@@ -84,6 +87,7 @@ Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
   if (before != builtBefore || built.headerOffset() != map.headerOffset()) {
     return wrong("the bytes before the archive differ");
   }
+  for (const std::string& warning : warnings) warn(warning);
   return Status::success();
 }
 
