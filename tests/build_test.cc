@@ -166,14 +166,14 @@ TEST(Build, RefusesWhatItCannotBuild) {
     return map({}).replace(512 + at, bytes.size(), bytes);
   };
   // A map whose block entries from the first (its files in the order they
-  // were added) state `sizes`.
-  auto stating = [&](std::vector<std::pair<std::string, Bytes>> files,
-                     std::vector<uint32_t> sizes) {
+  // were added) state `sizes`, packed (`field` 4) or not (8).
+  auto stating = [&](std::vector<std::pair<std::string, Bytes>> files, std::vector<uint32_t> sizes,
+                     size_t field = 8) {
     Bytes bytes = map(files);
     uint8_t* table = reinterpret_cast<uint8_t*>(bytes.data()) + 512 +
                      decodeUint32(reinterpret_cast<const uint8_t*>(&bytes[512 + 20]));
     DecryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
-    for (size_t i = 0; i < sizes.size(); ++i) encodeUint32(table + 16 * i + 8, sizes[i]);
+    for (size_t i = 0; i < sizes.size(); ++i) encodeUint32(table + 16 * i + field, sizes[i]);
     EncryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
     return bytes;
   };
@@ -244,6 +244,8 @@ TEST(Build, RefusesWhatItCannotBuild) {
        "archive" + notAMap},
       {{}, stating({}, {200 << 20}), mapOnly, ": its archive lists a file of 209715200 bytes, more than the "
        "128 MB that a map can hold" + damaged},
+      {{}, stating({}, {0x7fffffff}, 4), mapOnly, ": its archive lists a file whose data runs past "
+       "the end of the file" + damaged},
       {{}, stating({{"war3map.doo", doo}, {"war3map.j", jass}, {"a", "a"}, {"b", "b"}, {"c", "c"}},
                    {7, 7, 120 << 20, 120 << 20, 120 << 20, 120 << 20, 120 << 20}),
        mapOnly, ": its files state 629145614 bytes in all, more than the 512 MB that a map can hold" +

@@ -193,11 +193,16 @@ Status checkStatedSizes(const std::string& name, File& file, const TableView& ta
     if (block >= tables.blockCount) continue;
     const uint32_t* entry = &blocks[block * 4];
     bool exists = (entry[3] & 0x80000000) != 0;
-    if (exists && ((tables.archiveAt + entry[0]) & 0xFFFFFFFF) < tables.fileSize &&
-        entry[2] > kMaxFileSize) {
+    if (!exists || ((tables.archiveAt + entry[0]) & 0xFFFFFFFF) >= tables.fileSize) continue;
+    if (entry[2] > kMaxFileSize) {
       return damaged(name, "lists a file of " + std::to_string(entry[2]) +
                                " bytes, more than the " + std::to_string(kMaxFileSize >> 20) +
                                " MB that a map can hold");
+    }
+    // The library writes a new file after the end of the last one's data,
+    // wherever an entry puts that.
+    if (uint64_t{entry[0]} + entry[1] > tables.fileSize - tables.archiveAt) {
+      return damaged(name, "lists a file whose data runs past the end of the file");
     }
   }
   return Status::success();
