@@ -180,8 +180,6 @@ struct TableView {
 // into buffers of the sizes that their block entries state. So every file
 // that a hash entry leads to (a block index below the count, a block that
 // exists and starts inside the file) is held to kMaxFileSize first.
-// Hash entry: names' hashes (8 bytes), locale and platform (4), block index
-// (4). Block entry: offset, packed size, size, flags (4 bytes each).
 Status checkStatedSizes(const std::string& name, File& file, const TableView& tables) {
   std::vector<uint32_t> hashes, blocks;
   if (!readTable(file, tables.hashFrom, tables.hashCount, tables.fileSize, 0xC3AF3770, hashes) ||

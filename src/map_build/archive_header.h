@@ -37,6 +37,12 @@
 // It counts when header size <= user data size <= header offset, and the
 // header then lies at least 32 bytes before the file's end; the library
 // reads 208 bytes there.
+//
+// The tables are encrypted with fixed keys. Hash entry: 8 bytes of name
+// hashes, 4 of locale and platform, 4 of block index. Block entry: offset
+// from the archive's start, packed size, size, flags (4 bytes each). The
+// library reads (listfile) and (attributes) whole as it opens the archive,
+// and writes new files after the end of the last file's data.
 #pragma once
 
 #include <string>
@@ -46,7 +52,9 @@
 namespace mapjass {
 
 // Opens the file at `path`, named `name` in messages, and checks its
-// archive header as the library will find it under that path. A file that
+// archive header as the library will find it under that path, then the
+// files that its tables list: none may state more than 128 MB, or have
+// data past the file's end. A file that
 // cannot be opened is refused, saying why; a file in which the library
 // finds no archive is left to the library to refuse.
 Status checkArchiveHeader(const std::string& path, const std::string& name);
