@@ -5,18 +5,27 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "base/file_tree.h"
+#include "base/little_endian.h"
 #include "map_build/build_output.h"
 #include "map_build/build_program.h"
 #include "map_build/map_check.h"
 #include "map_build/map_script.h"
 #include "map_writer.h"
+#include "read_faults.h"
 #include "test_archive.h"
 #include "test_support.h"
+
+// The archive library's own table cipher, to make a block entry state a
+// size that it would never write.
+void EncryptMpqBlock(void* data, unsigned length, unsigned key);
+void DecryptMpqBlock(void* data, unsigned length, unsigned key);
 
 namespace mapjass {
 namespace {
@@ -165,6 +174,31 @@ TEST(Build, RefusesWhatItCannotBuild) {
   };
   // Its header size makes no sense.
   const Bytes protectedMap = map({}).replace(512 + 4, 4, "VxOP");
+  // The map with bytes of its archive header replaced from `at`.
+  auto header = [&](size_t at, const Bytes& bytes) {
+    return map({}).replace(512 + at, bytes.size(), bytes);
+  };
+  // A map whose block entries from the first (its files in the order they
+  // were added) state `sizes`, packed (`field` 4) or not (8).
+  auto stating = [&](std::vector<std::pair<std::string, Bytes>> files, std::vector<uint32_t> sizes,
+                     size_t field = 8) {
+    Bytes bytes = map(files);
+    uint8_t* table = reinterpret_cast<uint8_t*>(bytes.data()) + 512 +
+                     decodeUint32(reinterpret_cast<const uint8_t*>(&bytes[512 + 20]));
+    DecryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
+    for (size_t i = 0; i < sizes.size(); ++i) encodeUint32(table + 16 * i + field, sizes[i]);
+    EncryptMpqBlock(table, static_cast<unsigned>(16 * sizes.size()), 0xEC83B3A3);
+    return bytes;
+  };
+  // No "HM3W": the copy, under its temporary name, is no Warcraft III map
+  // to the library, which then honours user data and the format version.
+  const Bytes bare = archiveBytes({0, true, {{"war3map.doo", doo}, {"war3map.j", jass}}});
+  Bytes userData(512, '\0');
+  userData.replace(0, 16, "MPQ\x1b\x10\0\0\0....\x10\0\0\0"s);
+  encodeUint32(reinterpret_cast<uint8_t*>(&userData[8]),
+               static_cast<uint32_t>(512 + bare.size() - 100));
+  Bytes version2 = bare;
+  version2[12] = 1;
   struct Case {
     Files files;  // besides Map.w3x, when it is given
     Bytes mapBytes;
@@ -177,6 +211,7 @@ TEST(Build, RefusesWhatItCannotBuild) {
       " already: the map was built by mapjass-build before; build the "
       "map it was built from instead";
   const std::string damaged = "; the map is damaged: save it in the World Editor again";
+  const std::string notAMap = "; give the .w3x or .w3m file of a map";
   const std::string itself =
       ": is the map itself, which is only ever read; give another name "
       "for the built map, or none for Map.built.w3x";
@@ -236,6 +271,28 @@ TEST(Build, RefusesWhatItCannotBuild) {
        ": war3map.doo: record 1 of 1: its type is no four-character code that JASS can take" +
        damaged},
       {{}, map({}), {"Map.w3x", ""}, "mapjass-build: the built map's name is empty"},
+      {{}, header(14, "\xff\xff"), mapOnly, ": its archive header gives sectors of 512 << 255 bytes, "
+       "more than any archive has" + damaged},
+      {{}, header(24, "\xff\xff\xff\xff"), mapOnly, ": its archive hash table of 268435455 "
+       "entries runs past the end of the file" + damaged},
+      {{}, header(16, "\xff\xff\xff\x0f"), mapOnly, ": is not a map archive that can be read: "
+       "its archive header points past the end of the file" + notAMap},
+      {{}, map({}).substr(0, 600), mapOnly, ": is not a map archive that can be read: its archive "
+       "header points past the end of the file" + notAMap},
+      {{}, header(4, "\x08"), mapOnly, ": is not a map archive that can be read: not an MPQ "
+       "archive" + notAMap},
+      {{}, stating({}, {200 << 20}), mapOnly, ": its archive lists a file of 209715200 bytes, more than the "
+       "128 MB that a map can hold" + damaged},
+      {{}, stating({}, {0x7fffffff}, 4), mapOnly, ": its archive lists a file whose data runs past "
+       "the end of the file" + damaged},
+      {{}, stating({{"war3map.doo", doo}, {"war3map.j", jass}, {"a", "a"}, {"b", "b"}, {"c", "c"}},
+                   {7, 7, 120 << 20, 120 << 20, 120 << 20, 120 << 20, 120 << 20}),
+       mapOnly, ": its files state 629145614 bytes in all, more than the 512 MB that a map can hold" +
+       damaged},
+      {{}, userData + bare, mapOnly, ": its archive user data leads to a header that the file ends "
+       "inside" + damaged},
+      {{}, version2, mapOnly, ": is not a map archive that can be read: its header is of MPQ "
+       "format 2, which Warcraft III maps do not have" + notAMap},
       {{}, protectedMap, mapOnly,
        ": is a protected map: its archive tables are damaged on purpose, so the library opens it "
        "only for reading; build the map's unprotected source instead"},
@@ -532,6 +589,28 @@ TEST(Build, BuildsALuaMap) {
                                      "FogMaskEnable false\nFogEnable false\nFogMaskEnable "
                                      "true\nFogEnable true\nInitGlobals\n"),
               "");
+  }
+}
+
+// A map that exists but cannot be opened says why, as the system gave it.
+TEST(Build, SaysWhyTheMapCannotBeOpened) {
+  const std::pair<int, std::string> cases[] = {
+      {EACCES, "Map.w3x: cannot open: permission denied\n"},
+      {EBUSY,
+       "Map.w3x: is open in another program (the World Editor?), which keeps others from "
+       "reading it; close the map there and build again\n"},
+      {EIO, "Map.w3x: cannot open: Input/output error\n"}};
+  for (const auto& [error, message] : cases) {
+    TempFolder folder;
+    folder.write("Map.w3x", archiveBytes({512, true, {{"war3map.j", "x"}}}));
+    std::FILE* err = std::tmpfile();
+    armOpenFault("/Map.w3x", error);
+    int status = runBuildProgram({folder.file("Map.w3x")}, err, err, err);
+    armOpenFault("", 0);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(readFile("/proc/self/fd/" + std::to_string(fileno(err))), message);
+    std::fclose(err);
+    EXPECT_EQ(folder.contents().size(), 1u);
   }
 }
 

@@ -1,10 +1,12 @@
 #include "read_faults.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <string>
 
 namespace mapjass::testing {
@@ -13,8 +15,15 @@ namespace {
 int readsToFault = 0;  // 0: disarmed
 ReadFault armedFault = ReadFault::kError;
 bool faultHappened = false;
+std::string openFaultName;
+int openFaultError = 0;
 
 }  // namespace
+
+void armOpenFault(const char* name, int error) {
+  openFaultName = name;
+  openFaultError = error;
+}
 
 void armReadFault(ReadFault fault, int n) {
   armedFault = fault;
@@ -47,4 +56,19 @@ extern "C" ssize_t read(int fd, void* data, size_t size) {
     if (truncate(path.c_str(), lseek(fd, 0, SEEK_CUR)) != 0) return -1;
   }
   return next(fd, data, size);
+}
+
+extern "C" int open(const char* path, int flags, ...) {
+  using Open = int (*)(const char*, int, ...);
+  static const Open next = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "open"));
+  std::string_view opened = path;
+  if (openFaultError != 0 && opened.ends_with(openFaultName)) {
+    errno = openFaultError;
+    return -1;
+  }
+  va_list more;
+  va_start(more, flags);
+  int mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(more, int) : 0;
+  va_end(more);
+  return next(path, flags, mode);
 }

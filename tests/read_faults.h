@@ -1,6 +1,6 @@
 // Reads of plain files that fail on demand: the test binary puts its own
-// read() in front of the C library's, which the program's file reads go
-// through. Nothing changes until a fault is armed.
+// read() and open() in front of the C library's, which the program's file
+// reads go through. Nothing changes until a fault is armed.
 #pragma once
 
 namespace mapjass::testing {
@@ -16,5 +16,10 @@ void armReadFault(ReadFault fault, int n);
 
 // Disarms it; true when the fault has happened.
 bool disarmReadFault();
+
+// Until disarmed with 0, opening a path that ends in `name` fails with
+// `error`: as root, permissions never stop a read, and only Windows keeps
+// a file from others.
+void armOpenFault(const char* name, int error);
 
 }  // namespace mapjass::testing

@@ -95,8 +95,11 @@ int errnoOfLastError() {
     case ERROR_PATH_NOT_FOUND:
       return ENOENT;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
       return EACCES;
+    // Another program holds the file open: not a matter of permissions.
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EBUSY;
     default:
       return EIO;
   }
@@ -127,7 +130,12 @@ FileState fileStateAt(const std::string& path, bool) {
 }
 
 int openForReading(const std::string& path) {
-  return _wopen(wide(path).c_str(), _O_RDONLY | _O_BINARY);
+  int fd = _wopen(wide(path).c_str(), _O_RDONLY | _O_BINARY);
+  // The C runtime folds a file held open by another program into EACCES.
+  if (fd < 0 && (_doserrno == ERROR_SHARING_VIOLATION || _doserrno == ERROR_LOCK_VIOLATION)) {
+    errno = EBUSY;
+  }
+  return fd;
 }
 
 int replaceFile(const std::string& from, const std::string& to) {
@@ -179,6 +187,11 @@ long readFromFile(int fd, void* data, size_t size) {
 
 int seekToStart(int fd) {
   return _lseeki64(fd, 0, SEEK_SET) == 0 ? 0 : -1;
+}
+
+long readFromFileAt(int fd, uint64_t offset, void* data, size_t size) {
+  if (_lseeki64(fd, static_cast<__int64>(offset), SEEK_SET) < 0) return -1;
+  return readFromFile(fd, data, size);
 }
 
 long writeToFile(int fd, const char* data, size_t size) {
@@ -401,6 +414,10 @@ long readFromFile(int fd, void* data, size_t size) {
 
 int seekToStart(int fd) {
   return ::lseek(fd, 0, SEEK_SET) == 0 ? 0 : -1;
+}
+
+long readFromFileAt(int fd, uint64_t offset, void* data, size_t size) {
+  return static_cast<long>(::pread(fd, data, size, static_cast<off_t>(offset)));
 }
 
 long writeToFile(int fd, const char* data, size_t size) {

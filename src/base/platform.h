@@ -57,7 +57,8 @@ struct FileState {
 FileState fileStateAt(const std::string& path, bool followLinks);
 
 // Opens a file for binary reading. Returns a file descriptor, or -1 with
-// errno set.
+// errno set: EACCES when the user may not read it, EBUSY when another
+// program holds it open without sharing it (Windows).
 int openForReading(const std::string& path);
 
 // Replaces `to` with `from` in one step. Returns 0, or an errno value.
@@ -97,6 +98,7 @@ void keepPermissionsOf(const std::string& path, int fd);
 // what the system call returns, with errno set on failure.
 long readFromFile(int fd, void* data, size_t size);
 int seekToStart(int fd);
+long readFromFileAt(int fd, uint64_t offset, void* data, size_t size);
 long writeToFile(int fd, const char* data, size_t size);
 long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size);
 int closeFile(int fd);

@@ -12,6 +12,7 @@
 #include "base/platform.h"
 #include "base/program_arguments.h"
 #include "base/signals.h"
+#include "map_build/archive_header.h"
 #include "map_build/build_output.h"
 #include "map_build/built_folder.h"
 #include "map_build/built_map.h"
@@ -93,7 +94,7 @@ Status planChanges(const std::string& mapName, const MapFiles& map, const Warnin
                             : lua ? std::string(kLuaMapScriptFile) + ", the Lua script that its " +
                                         kMapInfoFile + " says the game runs"
                                   : kMapScriptFile) +
-                           ", so it is not a map to build; give the .w3x or .w3m file of a map");
+                           ", so it is not a map to build" + kNotAMapAdvice);
   }
   std::string doodads;
   if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
@@ -182,8 +183,14 @@ Status openMap(const std::string& mapPath, const std::string& mapName, bool isFo
     ByteReader probe;  // says why: missing, not a plain file
     if (Status opened = ByteReader::openFile("", mapPath, probe); !opened.ok()) return opened;
   }
-  if (Status opened = archive.openForReading(mapPath, mapName); !opened.ok()) {
-    return Status::failure(opened.error + "; give the .w3x or .w3m file of a map");
+  if (Status opened = archive.openForReading(mapPath, mapName); !opened.ok()) return opened;
+  // The built map is first a copy under a temporary name, which the library
+  // may read by other rules (a name that says .w3x makes a map of it).
+  if (Status copy = checkArchiveHeader(mapPath, mapName, temporaryPathFor(mapPath)); !copy.ok()) {
+    return copy;
+  }
+  if (Status sized = archive.checkStatedSizes(); !sized.ok()) {
+    return Status::failure(sized.error + kDamagedMapAdvice);
   }
   return Status::success();
 }

@@ -11,6 +11,7 @@
 #include <StormLib.h>
 
 #include "base/platform.h"
+#include "map_build/archive_header.h"
 
 namespace mapjass {
 
@@ -28,6 +29,8 @@ std::string describe(DWORD error) {
       return "access denied";
     case ERROR_BAD_FORMAT:
       return "not an MPQ archive";
+    case ERROR_FAKE_MPQ_HEADER:
+      return "its archive header points past the end of the file";
     case ERROR_FILE_CORRUPT:
       return "damaged data";
     case ERROR_DISK_FULL:
@@ -66,9 +69,10 @@ Status MapArchive::failure(const std::string& what) const {
 
 Status MapArchive::openForReading(const std::string& path, const std::string& name) {
   name_ = name;
+  if (Status checked = checkArchiveHeader(path, name); !checked.ok()) return checked;
   HANDLE archive = nullptr;
   if (!SFileOpenArchive(libraryPath(path).c_str(), 0, STREAM_FLAG_READ_ONLY, &archive)) {
-    return failure("is not a map archive that can be read");
+    return Status::failure(failure("is not a map archive that can be read").error + kNotAMapAdvice);
   }
   handle_ = archive;
   return Status::success();
@@ -76,6 +80,9 @@ Status MapArchive::openForReading(const std::string& path, const std::string& na
 
 Status MapArchive::openForWriting(const std::string& path, const std::string& name) {
   name_ = name;
+  // Checked again: the copy's name is no map's, and the library may take
+  // the same bytes for another kind of archive under it.
+  if (Status checked = checkArchiveHeader(path, name); !checked.ok()) return checked;
   HANDLE archive = nullptr;
   if (!SFileOpenArchive(libraryPath(path).c_str(), 0, 0, &archive)) {
     return failure("cannot be opened for writing");
@@ -91,21 +98,76 @@ bool MapArchive::has(const std::string& file) const {
   return SFileHasFile(handle_, file.c_str());
 }
 
-Status MapArchive::read(const std::string& file, std::string& bytes) const {
+namespace {
+
+Status tooLarge(const std::string& name, const std::string& file, uint64_t size) {
+  return Status::failure(name + ": " + file + " states " + std::to_string(size) +
+                         " bytes, more than the " + std::to_string(kMaxFileSize >> 20) +
+                         " MB that a map can hold");
+}
+
+}  // namespace
+
+MapArchive::Reader::~Reader() {
+  if (handle_ != nullptr) SFileCloseFile(handle_);
+}
+
+Status MapArchive::Reader::open(const MapArchive& archive, const std::string& file) {
+  archive_ = &archive;
+  file_ = file;
   HANDLE handle = nullptr;
-  if (!SFileOpenFileEx(handle_, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle)) {
-    return failure(file + " cannot be read");
+  if (!SFileOpenFileEx(archive.handle_, file.c_str(), SFILE_OPEN_FROM_MPQ, &handle)) {
+    return archive.failure(file + " cannot be read");
   }
+  handle_ = handle;
   DWORD high = 0;
-  DWORD size = SFileGetFileSize(handle, &high);
-  bool read = size != SFILE_INVALID_SIZE && high == 0;
+  DWORD low = SFileGetFileSize(handle, &high);
+  if (low == SFILE_INVALID_SIZE) return archive.failure(file + " cannot be read");
+  size_ = (static_cast<uint64_t>(high) << 32) | low;
+  return size_ > kMaxFileSize ? tooLarge(archive.name_, file, size_) : Status::success();
+}
+
+Status MapArchive::Reader::read(size_t n, std::string& bytes) {
+  bytes.assign(static_cast<size_t>(std::min<uint64_t>(n, size_ - at_)), '\0');
   DWORD got = 0;
-  if (read) {
-    bytes.assign(size, '\0');
-    read = size == 0 || (SFileReadFile(handle, bytes.data(), size, &got, nullptr) && got == size);
+  if (!bytes.empty() &&
+      (!SFileReadFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) ||
+       got != bytes.size())) {
+    return archive_->failure(file_ + " cannot be read");
   }
-  Status status = read ? Status::success() : failure(file + " cannot be read");
-  SFileCloseFile(handle);
+  at_ += bytes.size();
+  return Status::success();
+}
+
+Status MapArchive::read(const std::string& file, std::string& bytes) const {
+  Reader reader;
+  if (Status opened = reader.open(*this, file); !opened.ok()) return opened;
+  // A piece at a time: a file may state far more than its archive holds,
+  // and memory then grows only with what it does hold.
+  bytes.clear();
+  for (std::string piece; bytes.size() < reader.size(); bytes += piece) {
+    if (Status read = reader.read(1 << 20, piece); !read.ok()) return read;
+  }
+  return Status::success();
+}
+
+Status MapArchive::checkStatedSizes() const {
+  SFILE_FIND_DATA found;
+  HANDLE search = SFileFindFirstFile(handle_, "*", &found, nullptr);
+  if (search == nullptr) return Status::success();
+  Status status;
+  uint64_t total = 0;
+  do {
+    total += found.dwFileSize;
+    if (found.dwFileSize > kMaxFileSize)
+      status = tooLarge(name_, found.cFileName, found.dwFileSize);
+  } while (status.ok() && SFileFindNextFile(search, &found));
+  SFileFindClose(search);
+  if (status.ok() && total > kMaxTotalSize) {
+    status = Status::failure(name_ + ": its files state " + std::to_string(total) +
+                             " bytes in all, more than the " + std::to_string(kMaxTotalSize >> 20) +
+                             " MB that a map can hold");
+  }
   return status;
 }
 

@@ -23,9 +23,9 @@ class MapArchive : public MapFiles {
   MapArchive& operator=(const MapArchive&) = delete;
   ~MapArchive() override;
 
-  // Opens the archive in the file at `path`, which messages call `name`.
-  // For writing, a protected map, which the library opens only for reading
-  // (its tables are damaged on purpose), is refused.
+  // Opens the archive in the file at `path`, which messages call `name`,
+  // once its header has passed checkArchiveHeader. For writing, a protected map, which the library
+  // opens only for reading (its tables are damaged on purpose), is refused.
   Status openForReading(const std::string& path, const std::string& name);
   Status openForWriting(const std::string& path, const std::string& name);
 
@@ -36,6 +36,34 @@ class MapArchive : public MapFiles {
   // by its name only once it was asked for it by that name, in a map
   // without a list of its names.
   void learnName(const std::string& file) const;
+
+  // A file of the archive, read front to back in pieces through one
+  // handle: the library may unpack a whole file each time it is opened.
+  class Reader {
+   public:
+    Reader() = default;
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ~Reader();
+    // A stated size above kMaxFileSize is refused.
+    Status open(const MapArchive& archive, const std::string& file);
+    uint64_t size() const { return size_; }
+    // The next `n` bytes, fewer only at the end.
+    Status read(size_t n, std::string& bytes);
+
+   private:
+    const MapArchive* archive_ = nullptr;
+    std::string file_;
+    void* handle_ = nullptr;
+    uint64_t size_ = 0;
+    uint64_t at_ = 0;
+  };
+
+  // Refuses the archive when any of its files states more than
+  // kMaxFileSize, or all of them more than kMaxTotalSize: before anything
+  // is read, as the build reads every file three times (the library's
+  // check, and the comparison of map and built map).
+  Status checkStatedSizes() const;
 
   // Every file's name, sorted, as the library lists them.
   std::vector<std::string> fileNames() const;
@@ -62,6 +90,15 @@ class MapArchive : public MapFiles {
   void* handle_ = nullptr;
   std::string name_;
 };
+
+// The most that one file of a map may state: Warcraft III's own limit for
+// a whole map. A few bytes can state, and unpack to, far more.
+inline constexpr uint64_t kMaxFileSize = 128 << 20;
+// And all of them: what a build reads in a few seconds.
+inline constexpr uint64_t kMaxTotalSize = 4 * kMaxFileSize;
+
+// The advice after a file that is no map archive.
+inline constexpr char kNotAMapAdvice[] = "; give the .w3x or .w3m file of a map";
 
 // The advice after a file of a map that cannot be read, or reads as no
 // file of its kind: the map is damaged.
