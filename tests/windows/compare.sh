@@ -300,7 +300,7 @@ if [ -x "$linux_build" ] && [ -f "$exe_build" ] && [ -x "$archive_tool" ]; then
   # plays; and no map at all, as a double click starts it.
   (cd "$broken" && "$linux_build" sample.w3x >/dev/null)
   windows_case "build: the map open in the World Editor" Map.w3x \
-    "Map.w3x: is open in another program (the World Editor?), which keeps others from reading it; close it there, then build again"
+    "Map.w3x: is open in another program (the World Editor?), which keeps others from reading it; close the map there and build again"
   windows_case "build: the built map open in the game" Map.built.w3x \
     "Map.built.w3x: is open in another program, so it cannot be replaced; close it there (the game, when it is testing the map), then run again"
   windows_case "build: started without a map" "" \
