@@ -46,7 +46,7 @@ const std::string kUsage =
     "  --help     this text\n"
     "  --version  the program's version\n"
     "\n"
-    "More in README.txt beside the program (README.md in its source).\n";
+    "More in README.txt beside the program (docs/manual.md in its source).\n";
 
 // What a build changes in a map.
 struct Plan {

@@ -33,7 +33,7 @@ const std::string kUsage =
     "  --help     this text\n"
     "  --version  the program's version\n"
     "\n"
-    "More in README.txt beside the program (README.md in its source).\n";
+    "More in README.txt beside the program (docs/manual.md in its source).\n";
 
 DoodadJobOptions doodadJobOptionsOf(const RunOptions& answers) {
   return {.convertDoodadVersion = answers.convertDoodadVersion,

@@ -35,7 +35,7 @@ const std::string kUsage =
     "  --help     this text\n"
     "  --version  the program's version\n"
     "\n"
-    "More in README.txt beside the program (README.md in its source).\n";
+    "More in README.txt beside the program (docs/manual.md in its source).\n";
 
 // A failure that concerns no file, only how the program was started.
 Status programFailure(const std::string& why) {
