@@ -207,9 +207,12 @@ TEST(Build, RefusesWhatItCannotBuild) {
     std::string out = "";
   };
   const std::vector<std::string> mapOnly = {"Map.w3x"};
-  const std::string builtBefore =
-      " already: the map was built by mapjass-build before; build the "
-      "map it was built from instead";
+  auto clash = [](const std::string& line, const std::string& name) {
+    return ": war3map.j: line " + line + " defines " + name +
+           ", a name that mapjass-build keeps for its own: the map was built by mapjass-build "
+           "before, or its script takes that name; build the map it was built from, or rename " +
+           name;
+  };
   const std::string damaged = "; the map is damaged: save it in the World Editor again";
   const std::string notAMap = "; give the .w3x or .w3m file of a map";
   const std::string itself =
@@ -219,6 +222,7 @@ TEST(Build, RefusesWhatItCannotBuild) {
   const Bytes nothingToBuild =
       map({{"war3map.doo", doodadFileBytes({.doodads = {{.life = 255}}})}, {"war3map.j", jass}});
   const std::string builtAlready = ": was built by mapjass-build; build the map it was built from";
+  const std::string removeIt = "; remove it, or give another name for the built map";
   const std::string notOurs =
       ": is there already, and is no map that mapjass-build built, so it is not replaced; remove "
       "it, or give another name for the built map";
@@ -254,11 +258,11 @@ TEST(Build, RefusesWhatItCannotBuild) {
        ": war3map.doo holds no destructable for the script to create (2 records: 1 doodad, 1 "
        "destructable of the map's own script), so there is nothing to build"},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "globals\nreal mapjass_X\nendglobals\n"}}),
-       mapOnly, ": war3map.j: line 2 defines mapjass_X" + builtBefore},
+       mapOnly, clash("2", "mapjass_X")},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "type mapjass_T extends handle\n"}}), mapOnly,
-       ": war3map.j: line 1 defines mapjass_T" + builtBefore},
+       clash("1", "mapjass_T")},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "call mapjass_Y()\nfunction mapjass_RF\n"}}),
-       mapOnly, ": war3map.j: line 2 defines mapjass_RF" + builtBefore},
+       mapOnly, clash("2", "mapjass_RF")},
       {{}, map({{"war3map.doo", doo}, {"war3map.j", "function main takes integer x\n"}}), mapOnly,
        ": war3map.j: has no line \"function main takes nothing returns nothing\", which the game "
        "starts the map with; build a map that the World Editor saved"},
@@ -326,6 +330,13 @@ TEST(Build, RefusesWhatItCannotBuild) {
       {folderMap({{"Map.built.w3x", "<folder>"}, {"Map.built.w3x/war3map.w3i", "x"}}), "", mapOnly,
        "Map.built.w3x" + notOurs},
       {folderMap({{"Map.built.w3x", "x"}}), "", mapOnly, "Map.built.w3x" + notOurs},
+      {folderMap({{"Map.built.w3x", builtMap}}), "", mapOnly,
+       "Map.built.w3x: is a .w3x or .w3m file that mapjass-build built, which the build of a map "
+       "saved as a folder does not replace" + removeIt},
+      {{{"Map.built.w3x", "<folder>"}, {"Map.built.w3x/war3map.doo", doo},
+        {"Map.built.w3x/war3map.j", kBuiltScript}}, map({}), {"Map.w3x", "Map.built.w3x/"},
+       "Map.built.w3x: is a map saved as a folder that mapjass-build built, which the build of a "
+       ".w3x or .w3m file does not replace" + removeIt},
       {{}, "", {}, "mapjass-build: give it a map, and if you like the name of the built map: "
        "mapjass-build MAP [OUTPUT]"},
       {{}, "", {"--version"}, "", "mapjass-build " MAPJASS_VERSION " (StormLib ..."},
@@ -504,6 +515,16 @@ TEST(Build, BuildsAFolderMap) {
   }
   EXPECT_NE(differences(seen.back(), expected), "");
   EXPECT_EQ(differences(seen[seen.size() - 2], seen.back()), "");
+  // Where the file system cannot swap the folders in one step, two renames
+  // do, and leave nothing beside them.
+  removeTree(folder.file("Map.built.w3x"));
+  writeAll(expected);
+  std::FILE* quiet = std::tmpfile();
+  armExchangeFault(true);
+  EXPECT_EQ(runBuildProgram({folder.file("Map.w3x")}, quiet, quiet, quiet), 0);
+  armExchangeFault(false);
+  std::fclose(quiet);
+  EXPECT_EQ(differences(folder.contents(), seen.back()), "");
   for (const Files& after : seen) {
     EXPECT_TRUE(after == expected || after == seen.back()) << differences(after, seen.back());
   }
@@ -594,23 +615,44 @@ TEST(Build, BuildsALuaMap) {
 
 // A map that exists but cannot be opened says why, as the system gave it.
 TEST(Build, SaysWhyTheMapCannotBeOpened) {
-  const std::pair<int, std::string> cases[] = {
-      {EACCES, "Map.w3x: cannot open: permission denied\n"},
-      {EBUSY,
-       "Map.w3x: is open in another program (the World Editor?), which keeps others from "
-       "reading it; close the map there and build again\n"},
-      {EIO, "Map.w3x: cannot open: Input/output error\n"}};
-  for (const auto& [error, message] : cases) {
+  const std::string held =
+      ": is open in another program (the World Editor?), which keeps others from reading it; "
+      "close the map there and build again\n";
+  struct Case {
+    bool asFolder;
+    const char* opened;  // the end of the path whose opening fails
+    int error;
+    std::string message;
+  };
+  const Case cases[] = {
+      {false, "/Map.w3x", EACCES, "Map.w3x: cannot open: permission denied\n"},
+      {false, "/Map.w3x", EBUSY, "Map.w3x" + held},
+      {false, "/Map.w3x", EIO, "Map.w3x: cannot open: Input/output error\n"},
+      {true, "/Map.w3x/sub", EACCES, "Map.w3x/sub: cannot read the folder: Permission denied\n"},
+      {true, "/sub/a b", EBUSY, "Map.w3x/sub/a b" + held}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
     TempFolder folder;
-    folder.write("Map.w3x", archiveBytes({512, true, {{"war3map.j", "x"}}}));
+    if (c.asFolder) {
+      for (const auto& [name, content] : Files{{"Map.w3x", "<folder>"},
+                                               {"Map.w3x/sub", "<folder>"},
+                                               {"Map.w3x/sub/a b", "x"},
+                                               {"Map.w3x/war3map.j", "x"},
+                                               {"Map.w3x/war3map.doo", "x"}}) {
+        folder.write(name, content);
+      }
+    } else {
+      folder.write("Map.w3x", archiveBytes({512, true, {{"war3map.j", "x"}}}));
+    }
+    const Files before = folder.contents();
     std::FILE* err = std::tmpfile();
-    armOpenFault("/Map.w3x", error);
+    armOpenFault(c.opened, c.error);
     int status = runBuildProgram({folder.file("Map.w3x")}, err, err, err);
     armOpenFault("", 0);
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(readFile("/proc/self/fd/" + std::to_string(fileno(err))), message);
+    EXPECT_EQ(readFile("/proc/self/fd/" + std::to_string(fileno(err))), c.message);
     std::fclose(err);
-    EXPECT_EQ(folder.contents().size(), 1u);
+    EXPECT_EQ(differences(folder.contents(), before), "");
   }
 }
 

@@ -17,8 +17,13 @@ ReadFault armedFault = ReadFault::kError;
 bool faultHappened = false;
 std::string openFaultName;
 int openFaultError = 0;
+bool exchangeFault = false;
 
 }  // namespace
+
+void armExchangeFault(bool armed) {
+  exchangeFault = armed;
+}
 
 void armOpenFault(const char* name, int error) {
   openFaultName = name;
@@ -71,4 +76,15 @@ extern "C" int open(const char* path, int flags, ...) {
   int mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(more, int) : 0;
   va_end(more);
   return next(path, flags, mode);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+                         unsigned flags) {
+  using Rename = int (*)(int, const char*, int, const char*, unsigned);
+  static const Rename next = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "renameat2"));
+  if (exchangeFault) {
+    errno = EINVAL;
+    return -1;
+  }
+  return next(fromFolder, from, toFolder, to, flags);
 }

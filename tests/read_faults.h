@@ -22,4 +22,8 @@ bool disarmReadFault();
 // a file from others.
 void armOpenFault(const char* name, int error);
 
+// While set, swapping two paths in one step (renameat2) fails with EINVAL,
+// as on a file system that cannot.
+void armExchangeFault(bool armed);
+
 }  // namespace mapjass::testing

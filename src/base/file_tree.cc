@@ -14,9 +14,10 @@ constexpr size_t kPiece = 1 << 20;
 Status listInto(const std::string& root, const std::string& name, const std::string& relative,
                 std::vector<TreeEntry>& entries) {
   std::string folder = relative.empty() ? root : pathIn(root, relative);
-  std::vector<std::string> names = folderEntries(folder);
-  if (names.empty() && fileStateAt(folder, false).kind != FileKind::kFolder) {
-    return Status::failure(pathIn(name, relative) + ": cannot read the folder");
+  std::vector<std::string> names;
+  if (!folderEntries(folder, names)) {
+    return Status::failure((relative.empty() ? name : pathIn(name, relative)) +
+                           ": cannot read the folder: " + std::strerror(errno));
   }
   std::sort(names.begin(), names.end());
   for (const std::string& entry : names) {
@@ -58,31 +59,24 @@ Status listTree(const std::string& root, const std::string& name, std::vector<Tr
   return listInto(root, name, "", entries);
 }
 
-Status copyFileTo(const std::string& from, const std::string& to, const std::string& name) {
+Status copyFileTo(const std::string& from, const std::string& fromName, const std::string& to,
+                  const std::string& toName) {
   Descriptor in{openForReading(from)};
-  if (in.fd < 0)
-    return Status::failure(name + ": cannot read the original: " + std::strerror(errno));
+  if (in.fd < 0) return Status::failure(fromName + ": cannot open: " + std::strerror(errno));
   Descriptor out{createNewFile(to)};
-  if (out.fd < 0) return Status::failure(name + ": cannot create: " + std::strerror(errno));
+  if (out.fd < 0) return Status::failure(toName + ": cannot create: " + std::strerror(errno));
   std::unique_ptr<char[]> buffer(new char[kPiece]);
   for (;;) {
     long got = readFully(in.fd, buffer.get(), kPiece);
-    if (got < 0)
-      return Status::failure(name + ": cannot read the original: " + std::strerror(errno));
-    for (long at = 0; at < got;) {
-      long written = writeToFile(out.fd, buffer.get() + at, static_cast<size_t>(got - at));
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) {
-        return Status::failure(name +
-                               ": cannot write: " + std::strerror(written < 0 ? errno : ENOSPC));
-      }
-      at += written;
+    if (got < 0) return Status::failure(fromName + ": cannot read: " + std::strerror(errno));
+    if (int error = writeAll(out.fd, buffer.get(), static_cast<size_t>(got)); error != 0) {
+      return Status::failure(toName + ": cannot write: " + std::strerror(error));
     }
     if (static_cast<size_t>(got) < kPiece) break;
   }
   int closed = closeFile(out.fd);
   out.fd = -1;
-  if (closed != 0) return Status::failure(name + ": cannot write: " + std::strerror(errno));
+  if (closed != 0) return Status::failure(toName + ": cannot write: " + std::strerror(errno));
   setPermissionBits(to, permissionBitsOf(from));
   return Status::success();
 }
@@ -100,9 +94,23 @@ bool haveSameBytes(const std::string& a, const std::string& b) {
 }
 
 int removeTree(const std::string& path) {
-  if (fileStateAt(path, false).kind != FileKind::kFolder) return removeFile(path);
+  if (fileStateAt(path, false).kind != FileKind::kFolder) {
+    int error = removeFile(path);
+    // Windows removes no read-only file.
+    if (error == EACCES) {
+      setPermissionBits(path, permissionBitsOf(path) | 0200);
+      error = removeFile(path);
+    }
+    return error;
+  }
+  // A read-only folder of a copy (its map's was) lets nothing in it go.
+  if (unsigned bits = permissionBitsOf(path); (bits & 0700) != 0700) {
+    setPermissionBits(path, bits | 0700);
+  }
+  std::vector<std::string> entries;
+  if (!folderEntries(path, entries)) return errno;
   int first = 0;
-  for (const std::string& entry : folderEntries(path)) {
+  for (const std::string& entry : entries) {
     int error = removeTree(pathIn(path, entry));
     if (first == 0) first = error;
   }

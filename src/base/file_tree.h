@@ -23,8 +23,9 @@ struct TreeEntry {
 Status listTree(const std::string& root, const std::string& name, std::vector<TreeEntry>& entries);
 
 // Copies the file `from` into the new file `to`, with its permission bits.
-// Messages name `to` as `name`.
-Status copyFileTo(const std::string& from, const std::string& to, const std::string& name);
+// Messages name them `fromName` and `toName`.
+Status copyFileTo(const std::string& from, const std::string& fromName, const std::string& to,
+                  const std::string& toName);
 
 // Whether the files `a` and `b` hold the same bytes, read in pieces: a map
 // may hold files of hundreds of megabytes. False when either cannot be
@@ -32,7 +33,9 @@ Status copyFileTo(const std::string& from, const std::string& to, const std::str
 bool haveSameBytes(const std::string& a, const std::string& b);
 
 // Removes `path` and everything below it; a file or a link is removed
-// itself. Returns 0, or the errno value of the first failure.
+// itself. Read-only folders and files in it are made writable first: it is
+// for the program's own copies. Returns 0, or the errno value of the first
+// failure.
 int removeTree(const std::string& path);
 
 }  // namespace mapjass

@@ -107,14 +107,16 @@ Status checkReplaceable(const std::string& folder, const std::string& name) {
 void removeLeftovers(const std::string& folder, const std::string& name, const WarningSink& warn) {
   const std::string path = pathIn(folder, name);
   const std::string base = fileNameOf(path);
-  std::vector<std::string> entries = folderEntries(folderOf(path));
+  std::vector<std::string> entries;
+  if (!folderEntries(folderOf(path), entries)) return;
   std::sort(entries.begin(), entries.end());  // the warnings in one order
   for (const std::string& entry : entries) {
     bool isNew = isUniqueNameOf(entry, base, kNewSuffix);
     if (!isNew && !isUniqueNameOf(entry, base, kKeptSuffix)) continue;
     const std::string leftover = path + entry.substr(base.size());
     const std::string shown = name + entry.substr(base.size());
-    // A map saved as a folder is written as a folder.
+    // Files, links and folders (a map saved as a folder is written as a
+    // folder); nothing else is a run's.
     if (fileStateAt(leftover, false).kind == FileKind::kOther) continue;
     // An earlier file whose output is gone was kept aside by a run killed
     // between its renames: it is the only copy, and goes back.

@@ -29,6 +29,17 @@
 
 namespace mapjass {
 
+int writeAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    long written = writeToFile(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return written < 0 ? errno : ENOSPC;
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return 0;
+}
+
 std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() ? name : folder + "/" + name;
 }
@@ -166,11 +177,23 @@ int exchangePaths(const std::string&, const std::string&) {
   return ENOSYS;
 }
 
-unsigned permissionBitsOf(const std::string&) {
-  return 0;
+// Windows keeps one such bit, for files: read-only. 0444 and 0666 stand
+// for it.
+unsigned permissionBitsOf(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  bool readOnly =
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0 && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return readOnly ? 0444 : 0666;
 }
 
-void setPermissionBits(const std::string&, unsigned) {}
+void setPermissionBits(const std::string& path, unsigned bits) {
+  DWORD attributes = GetFileAttributesW(wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+  DWORD wanted = (bits & 0222) == 0 ? attributes | FILE_ATTRIBUTE_READONLY
+                                    : attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (wanted != attributes) SetFileAttributesW(wide(path).c_str(), wanted);
+}
 
 int createNewFile(const std::string& path) {
   return _wopen(wide(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -269,36 +292,38 @@ std::string fileIdentity(const std::string& path) {
   return identity;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-  std::vector<std::string> names;
+bool folderEntries(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(wide(pathIn(folder.empty() ? "." : folder, "*")).c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  if (search == INVALID_HANDLE_VALUE) {
+    errno = errnoOfLastError();
+    return false;
+  }
   do {
     std::string name = utf8(found.cFileName);
     if (name != "." && name != "..") names.push_back(name);
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  return names;
+  return true;
 }
 
-namespace {
-
-// The full path, or empty when it cannot be had.
-std::string fullPathOf(const std::string& path) {
+std::string resolvedPathOf(const std::string& path) {
   wchar_t full[32768];
   DWORD size = GetFullPathNameW(wide(path).c_str(), 32768, full, nullptr);
   if (size == 0 || size >= 32768) return "";
-  std::string result = utf8(full);
-  for (char& c : result)
-    c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
+  return utf8(full);
 }
 
-}  // namespace
-
 bool isInsideFolder(const std::string& path, const std::string& folder) {
-  std::string inner = fullPathOf(path), outer = fullPathOf(folder);
+  // Windows compares names without case.
+  auto folded = [](std::string text) {
+    for (char& c : text) {
+      c = c == '/' ? '\\' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+  };
+  std::string inner = folded(resolvedPathOf(path)), outer = folded(resolvedPathOf(folder));
   while (outer.size() > 3 && outer.back() == '\\') outer.pop_back();
   return !inner.empty() && !outer.empty() && inner.size() > outer.size() &&
          inner.starts_with(outer) && (inner[outer.size()] == '\\' || outer.back() == '\\');
@@ -477,26 +502,30 @@ std::string fileIdentity(const std::string& path) {
   return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* entries = opendir(folder.empty() ? "." : folder.c_str());
-  if (entries == nullptr) return names;
+bool folderEntries(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  // Opened as any file is, so that a test can make it fail as a folder
+  // without permissions would for anyone but root.
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = fd < 0 ? nullptr : fdopendir(fd);
+  if (entries == nullptr) {
+    int error = errno;
+    if (fd >= 0) ::close(fd);
+    errno = error;
+    return false;
+  }
   while (const dirent* entry = readdir(entries)) {
     std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);
   }
   closedir(entries);
-  return names;
+  return true;
 }
 
 bool isHeldOpen(const std::string&) {
   return false;
 }
 
-namespace {
-
-// The path with every link resolved; a path that does not exist yet has
-// its folder's resolved. Empty when even that cannot be had.
 std::string resolvedPathOf(const std::string& path) {
   if (char* resolved = realpath(path.c_str(), nullptr)) {
     std::string result = resolved;
@@ -509,8 +538,6 @@ std::string resolvedPathOf(const std::string& path) {
   std::free(folder);
   return result;
 }
-
-}  // namespace
 
 bool isInsideFolder(const std::string& path, const std::string& folder) {
   std::string inner = resolvedPathOf(path), outer = resolvedPathOf(folder);

@@ -101,6 +101,9 @@ int seekToStart(int fd);
 long readFromFileAt(int fd, uint64_t offset, void* data, size_t size);
 long writeToFile(int fd, const char* data, size_t size);
 long writeToFileAt(int fd, uint64_t offset, const char* data, size_t size);
+// Writes all of `data`, again after an interrupted write. Returns 0, or an
+// errno value (ENOSPC when the system writes nothing).
+int writeAll(int fd, const char* data, size_t size);
 int closeFile(int fd);
 int processId();
 
@@ -137,8 +140,14 @@ bool isSameFile(const std::string& a, const std::string& b);
 bool isInsideFolder(const std::string& path, const std::string& folder);
 
 // The names of the entries in `folder` (empty: the current one), without
-// "." and "..". Empty when it cannot be read.
-std::vector<std::string> folderEntries(const std::string& folder);
+// "." and "..". False, with errno set, when it cannot be read: an empty
+// folder and one that cannot be read are not the same.
+bool folderEntries(const std::string& folder, std::vector<std::string>& names);
+
+// The path with every link resolved and no "." or ".." left; a path that
+// does not exist yet has its folder's resolved. Empty when even that cannot
+// be had.
+std::string resolvedPathOf(const std::string& path);
 
 // Whether another program holds the file at `path` open so that it cannot
 // be replaced or removed: Windows lets a program open a file without sharing

@@ -11,6 +11,7 @@
 #include "base/little_endian.h"
 #include "base/platform.h"
 #include "map_build/map_archive.h"
+#include "map_build/map_files.h"
 
 namespace mapjass {
 
@@ -103,16 +104,6 @@ class File {
  private:
   int fd_;
 };
-
-Status openFailure(const std::string& name, int error) {
-  if (error == EACCES) return Status::failure(name + ": cannot open: permission denied");
-  if (error == EBUSY) {
-    return Status::failure(name +
-                           ": is open in another program (the World Editor?), which keeps "
-                           "others from reading it; close the map there and build again");
-  }
-  return Status::failure(name + ": cannot open: " + std::strerror(error));
-}
 
 // The tables are encrypted: a key stream from a table of 1280 words that
 // the library makes from a fixed seed.
@@ -249,10 +240,10 @@ Status checkTables(const std::string& name, File& file, const uint8_t* h, uint64
 Status checkArchiveHeader(const std::string& path, const std::string& name,
                           const std::string& readAs) {
   int fd = openForReading(path);
-  if (fd < 0) return openFailure(name, errno);
+  if (fd < 0) return mapOpenFailure(name, errno);
   File file(fd);
   struct stat info;
-  if (fstat(fd, &info) != 0) return openFailure(name, errno);
+  if (fstat(fd, &info) != 0) return mapOpenFailure(name, errno);
   const uint64_t fileSize = static_cast<uint64_t>(info.st_size);
   if (fileSize < kHeaderSizeV1) return Status::success();  // the library refuses it
   auto readFailure = [&] {

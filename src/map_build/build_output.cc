@@ -11,6 +11,17 @@ namespace mapjass {
 
 namespace {
 
+// Whether the map at `outputPath`, a folder or an archive, is one that
+// mapjass-build built.
+bool isBuiltOutput(const std::string& outputPath, bool isFolder) {
+  if (isFolder) {
+    MapFolder output;
+    return output.open(outputPath, outputPath).ok() && isBuiltMap(output);
+  }
+  MapArchive output;
+  return output.openForReading(outputPath, outputPath).ok() && isBuiltMap(output);
+}
+
 Status notOurs(const std::string& outputPath) {
   return Status::failure(outputPath +
                          ": is there already, and is no map that mapjass-build built, so it is "
@@ -27,11 +38,13 @@ std::string builtMapName(const std::string& map) {
   return path.substr(0, dot) + ".built" + path.substr(dot);
 }
 
-std::string outputPathOf(std::string output, const std::string& mapName, bool mapIsFolder) {
+std::string outputPathOf(std::string output, const std::string& mapName) {
   bool isFolder = fileStateAt(output, true).kind == FileKind::kFolder;
   if (!isFolder && withoutTrailingSlashes(output) == output) return output;
   output = withoutTrailingSlashes(output);
-  if (isFolder && mapIsFolder && holdsMapFiles(output)) return output;
+  // A map saved as a folder is no folder to put things in: a later build of
+  // it would remove them.
+  if (isFolder && holdsMapFiles(output)) return output;
   return pathIn(output, mapName);
 }
 
@@ -73,23 +86,31 @@ Status checkNothingHeldOpen(const std::string& folder) {
 }
 
 Status checkOutputReplaceable(const std::string& outputPath, bool mapIsFolder) {
-  FileKind kind = fileStateAt(outputPath, true).kind;
-  if (mapIsFolder) {
-    FileKind itself = fileStateAt(outputPath, false).kind;
-    if (itself == FileKind::kNothing) return Status::success();
-    if (itself != FileKind::kFolder) return notOurs(outputPath);
-    if (Status held = checkNothingHeldOpen(outputPath); !held.ok()) return held;
-    MapFolder output;
-    if (output.open(outputPath, outputPath).ok() && isBuiltMap(output)) return Status::success();
+  const FileKind itself = fileStateAt(outputPath, false).kind;
+  if (itself == FileKind::kNothing) return Status::success();
+  // A built map of the other kind (the map was saved the other way since)
+  // is not replaced either: a folder and a file are not swapped for each
+  // other.
+  const bool isFolder = fileStateAt(outputPath, true).kind == FileKind::kFolder;
+  if (isFolder != mapIsFolder &&
+      (isFolder ? holdsMapFiles(outputPath) : itself == FileKind::kFile)) {
+    if (isBuiltOutput(outputPath, isFolder)) {
+      return Status::failure(outputPath + ": is " +
+                             (isFolder ? "a map saved as a folder" : "a .w3x or .w3m file") +
+                             " that mapjass-build built, which the build of " +
+                             (isFolder ? "a .w3x or .w3m file" : "a map saved as a folder") +
+                             " does not replace; remove it, or give another name for the built "
+                             "map");
+    }
     return notOurs(outputPath);
   }
-  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
-  if (kind == FileKind::kNothing) return Status::success();
-  MapArchive output;
-  if (output.openForReading(outputPath, outputPath).ok() && isBuiltMap(output)) {
-    return Status::success();
+  if (mapIsFolder) {
+    if (itself != FileKind::kFolder) return notOurs(outputPath);
+    if (Status held = checkNothingHeldOpen(outputPath); !held.ok()) return held;
+    return isBuiltOutput(outputPath, true) ? Status::success() : notOurs(outputPath);
   }
-  return notOurs(outputPath);
+  if (Status replaceable = checkReplaceable("", outputPath); !replaceable.ok()) return replaceable;
+  return isBuiltOutput(outputPath, false) ? Status::success() : notOurs(outputPath);
 }
 
 }  // namespace mapjass

@@ -16,9 +16,9 @@ std::string builtMapName(const std::string& map);
 // The built map's path for the OUTPUT given on the command line. OUTPUT is
 // that path, unless it names a folder (one that exists, or any name that
 // ends in a slash): then the built map goes into it under MAP's name
-// `mapName`, as cp does. For a map saved as a folder (`mapIsFolder`), an
-// existing folder that holds a map's files is OUTPUT itself.
-std::string outputPathOf(std::string output, const std::string& mapName, bool mapIsFolder);
+// `mapName`, as cp does. An existing folder that holds a map's files is
+// OUTPUT itself, a map saved as a folder.
+std::string outputPathOf(std::string output, const std::string& mapName);
 
 // Whether the built map may be written at `outputPath`: not MAP itself,
 // nor inside it or around it (for a map saved as a folder), not in a

@@ -71,7 +71,7 @@ Status languageOf(const std::string& mapName, const MapFiles& map, ScriptLanguag
   if (!map.has(kMapInfoFile)) return Status::success();
   std::string info;
   if (Status read = map.read(kMapInfoFile, info); !read.ok()) {
-    return Status::failure(read.error + kDamagedMapAdvice);
+    return Status::failure(read.error + map.readFailureAdvice());
   }
   return scriptLanguageOf(mapName + ": " + kMapInfoFile, info, language);
 }
@@ -98,7 +98,7 @@ Status planChanges(const std::string& mapName, const MapFiles& map, const Warnin
   }
   std::string doodads;
   if (Status read = map.read(kDoodadFile, doodads); !read.ok()) {
-    return Status::failure(read.error + kDamagedMapAdvice);
+    return Status::failure(read.error + map.readFailureAdvice());
   }
   MapDestructables& destructables = plan.destructables;
   if (Status made = mapDestructablesOf(mapName + ": " + kDoodadFile, doodads, plan.language, warn,
@@ -110,7 +110,7 @@ Status planChanges(const std::string& mapName, const MapFiles& map, const Warnin
   for (const std::string& name : scripts) {
     std::string script;
     if (Status read = map.read(name, script); !read.ok()) {
-      return Status::failure(read.error + kDamagedMapAdvice);
+      return Status::failure(read.error + map.readFailureAdvice());
     }
     const std::string shown = mapName + ": " + name;
     Status inserted =
@@ -234,7 +234,12 @@ Status buildMap(const std::string& mapArgument, const std::optional<std::string>
   // A map saved as a folder may come with a trailing slash, as a shell
   // completes it.
   const bool isFolder = fileStateAt(mapArgument, true).kind == FileKind::kFolder;
-  const std::string mapPath = isFolder ? withoutTrailingSlashes(mapArgument) : mapArgument;
+  std::string mapPath = isFolder ? withoutTrailingSlashes(mapArgument) : mapArgument;
+  // "." or "..", given in the map's folder or below it, name no map: its
+  // own name does.
+  if (std::string last = fileNameOf(mapPath); isFolder && (last == "." || last == "..")) {
+    if (std::string resolved = resolvedPathOf(mapPath); !resolved.empty()) mapPath = resolved;
+  }
   const std::string mapName = fileNameOf(mapPath);
   MapArchive archive;
   MapFolder folder;
@@ -247,7 +252,7 @@ Status buildMap(const std::string& mapArgument, const std::optional<std::string>
                            ": was built by mapjass-build; build the map it was built from");
   }
   const std::string outputPath =
-      outputArgument ? outputPathOf(*outputArgument, mapName, isFolder) : builtMapName(mapPath);
+      outputArgument ? outputPathOf(*outputArgument, mapName) : builtMapName(mapPath);
   if (Status output = checkOutput(mapPath, mapName, isFolder, outputPath); !output.ok()) {
     return output;
   }

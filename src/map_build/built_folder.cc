@@ -22,15 +22,9 @@ std::string changedFileAt(const Changes& changes, const std::string& path) {
 Status writeFile(const std::string& path, const std::string& bytes, const std::string& name) {
   int fd = createNewFile(path);
   if (fd < 0) return Status::failure(name + ": cannot create: " + std::strerror(errno));
-  for (size_t at = 0; at < bytes.size();) {
-    long written = writeToFile(fd, bytes.data() + at, bytes.size() - at);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      int error = written < 0 ? errno : ENOSPC;
-      closeFile(fd);
-      return Status::failure(name + ": cannot write: " + std::strerror(error));
-    }
-    at += static_cast<size_t>(written);
+  if (int error = writeAll(fd, bytes.data(), bytes.size()); error != 0) {
+    closeFile(fd);
+    return Status::failure(name + ": cannot write: " + std::strerror(error));
   }
   if (closeFile(fd) != 0) return Status::failure(name + ": cannot write: " + std::strerror(errno));
   return Status::success();
@@ -58,7 +52,8 @@ Status writeBuiltFolder(const MapFolder& map, const Changes& changes, const std:
       continue;
     }
     const std::string changed = changedFileAt(changes, entry.path);
-    Status written = changed.empty() ? copyFileTo(pathIn(map.path(), entry.path), to, shown)
+    Status written = changed.empty() ? copyFileTo(pathIn(map.path(), entry.path),
+                                                  pathIn(map.name(), entry.path), to, shown)
                                      : writeFile(to, changes.at(changed), shown);
     if (!written.ok()) return written;
     if (!changed.empty()) setPermissionBits(to, permissionBitsOf(pathIn(map.path(), entry.path)));

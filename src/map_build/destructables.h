@@ -18,6 +18,10 @@ namespace mapjass {
 inline constexpr char kDestructablesFunction[] = "mapjass_Destructables";
 // Every name that the block defines starts with this.
 inline constexpr char kBuildPrefix[] = "mapjass_";
+// What is said of a script that has such a name already, before the name.
+inline constexpr char kReservedNameAdvice[] =
+    ", a name that mapjass-build keeps for its own: the map was built by mapjass-build before, or "
+    "its script takes that name; build the map it was built from, or rename ";
 
 // A Lua thread has no operation limit; parts of this many records keep each
 // function's constants well within what one Lua function addresses directly.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/jass_lines.h"
+#include "map_build/destructables.h"
 
 namespace mapjass {
 
@@ -164,10 +165,7 @@ Status insertIntoLuaMain(const std::string& name, const std::string& block, cons
   });
   if (!reserved.empty()) {
     return Status::failure(name + ": line " + std::to_string(reservedLine) + " uses " + reserved +
-                           ", a name that mapjass-build keeps for its own: the map was built by "
-                           "mapjass-build before, or its script takes that name; build the map "
-                           "it was built from, or rename " +
-                           reserved);
+                           kReservedNameAdvice + reserved);
   }
   if (scan.mainStarts.empty()) {
     return Status::failure(name + ": has no line \"" + kLuaMainHead +

@@ -94,6 +94,10 @@ Status MapArchive::openForWriting(const std::string& path, const std::string& na
   return Status::success();
 }
 
+const char* MapArchive::readFailureAdvice() const {
+  return kDamagedMapAdvice;
+}
+
 bool MapArchive::has(const std::string& file) const {
   return SFileHasFile(handle_, file.c_str());
 }

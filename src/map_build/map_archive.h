@@ -31,6 +31,7 @@ class MapArchive : public MapFiles {
 
   bool has(const std::string& file) const override;
   Status read(const std::string& file, std::string& bytes) const override;
+  const char* readFailureAdvice() const override;
 
   // Opens `file` by its name, and closes it again: the library lists a file
   // by its name only once it was asked for it by that name, in a map

@@ -1,6 +1,8 @@
 #include "map_build/map_folder.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "base/byte_reader.h"
 #include "base/file_names.h"
@@ -20,6 +22,9 @@ Status MapFolder::open(const std::string& path, const std::string& name) {
   if (Status listed = listTree(path, name, entries_); !listed.ok()) return listed;
   for (const TreeEntry& entry : entries_) {
     if (entry.kind == FileKind::kFile) {
+      int fd = openForReading(pathIn(path, entry.path));
+      if (fd < 0) return mapOpenFailure(pathIn(name, entry.path), errno);
+      closeFile(fd);
       files_.insert(entry.path);
     } else if (entry.kind != FileKind::kFolder) {
       return Status::failure(
@@ -52,6 +57,16 @@ Status MapFolder::read(const std::string& file, std::string& bytes) const {
     return Status::failure(name_ + ": " + in.endMessage(0, "its bytes"));
   }
   return Status::success();
+}
+
+Status mapOpenFailure(const std::string& name, int error) {
+  if (error == EACCES) return Status::failure(name + ": cannot open: permission denied");
+  if (error == EBUSY) {
+    return Status::failure(name +
+                           ": is open in another program (the World Editor?), which keeps "
+                           "others from reading it; close the map there and build again");
+  }
+  return Status::failure(name + ": cannot open: " + std::strerror(error));
 }
 
 bool holdsMapFiles(const std::string& path) {

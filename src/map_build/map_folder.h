@@ -17,13 +17,16 @@ class MapFolder : public MapFiles {
   // Lists the folder at `path`, named `name` in messages. A link or
   // anything but files and folders inside is refused: a copy would not be
   // the map, and a link may lead out of it. So is a folder without
-  // war3map.doo or a script, which is no map.
+  // war3map.doo or a script, which is no map, and one with a file that
+  // cannot be read, which could not be copied.
   Status open(const std::string& path, const std::string& name);
 
   bool has(const std::string& file) const override;
   Status read(const std::string& file, std::string& bytes) const override;
+  const char* readFailureAdvice() const override { return ""; }
 
   const std::string& path() const { return path_; }
+  const std::string& name() const { return name_; }
   // Every file and folder inside, as listTree() gives them.
   const std::vector<TreeEntry>& entries() const { return entries_; }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "map_build/destructables.h"
 #include "map_build/script_lines.h"
 
 namespace mapjass {
@@ -69,9 +70,7 @@ Status insertIntoMain(const std::string& name, const std::string& block, const s
     if (std::string_view defined = definedName(line, inGlobals);
         !defined.empty() && defined.starts_with(reservedPrefix)) {
       return Status::failure(name + ": line " + std::to_string(number) + " defines " +
-                             std::string(defined) +
-                             " already: the map was built by mapjass-build before; build the "
-                             "map it was built from instead");
+                             std::string(defined) + kReservedNameAdvice + std::string(defined));
     }
     if (inLocals) {
       if (line.inString || line.word(0) == "local") {
