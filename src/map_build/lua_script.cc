@@ -7,6 +7,7 @@
 
 #include "base/jass_lines.h"
 #include "map_build/destructables.h"
+#include "map_build/line_ends.h"
 
 namespace mapjass {
 
@@ -16,17 +17,8 @@ namespace {
 struct LuaScan {
   std::vector<size_t> mainStarts;  // where each line "function main()" starts
   std::vector<int64_t> mainLines;  // and its number, from 1
-  int64_t lineEnds[3] = {};        // CR LF, LF, CR alone
+  LineEndCounts lineEnds;
 };
-constexpr const char* kLineEnds[3] = {"\r\n", "\n", "\r"};
-
-bool isNameChar(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-bool isLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
 
 // The level of the long bracket ("[[", "[=[", ...) that opens at `at`, or
 // -1 when none does.
@@ -66,9 +58,7 @@ void scanLua(std::string_view s, LuaScan& scan, OnName onName) {
   for (size_t i = 0; i < s.size();) {
     char c = s[i];
     if (isLineEnd(c)) {
-      bool crlf = c == '\r' && i + 1 < s.size() && s[i + 1] == '\n';
-      ++scan.lineEnds[crlf ? 0 : c == '\n' ? 1 : 2];
-      i += crlf ? 2 : 1;
+      i += scan.lineEnds.count(s, i);
       ++line;
       lineStart = i;
       if (state == State::kLineComment) state = State::kCode;
@@ -104,9 +94,9 @@ void scanLua(std::string_view s, LuaScan& scan, OnName onName) {
           state = State::kQuoted;
           quote = c;
           ++i;
-        } else if (isNameChar(c)) {
+        } else if (isNameCharacter(c)) {
           size_t end = i;
-          while (end < s.size() && isNameChar(s[end])) ++end;
+          while (end < s.size() && isNameCharacter(s[end])) ++end;
           std::string_view word = s.substr(i, end - i);
           if (i == lineStart && word == "function" && isMainHead(s.substr(end))) {
             scan.mainStarts.push_back(i);
@@ -121,17 +111,6 @@ void scanLua(std::string_view s, LuaScan& scan, OnName onName) {
         break;
     }
   }
-}
-
-// The script's most common line end; CR LF on a tie, or without any.
-std::string commonLineEnd(const LuaScan& scan) {
-  int best = 0;
-  for (int i = 1; i < 3; ++i) {
-    if (scan.lineEnds[i] > scan.lineEnds[best]) best = i;
-  }
-  int ties = 0;
-  for (int64_t count : scan.lineEnds) ties += count == scan.lineEnds[best] ? 1 : 0;
-  return ties > 1 ? "\r\n" : kLineEnds[best];
 }
 
 // "12", "12 and 40", "12, 40 and 55".
@@ -178,24 +157,18 @@ Status insertIntoLuaMain(const std::string& name, const std::string& block, cons
                            "\", so which one the game starts the map with cannot be told; keep "
                            "the World Editor's main alone and build again");
   }
-  const std::string lineEnd = commonLineEnd(scan);
+  const std::string lineEnd = mostCommonLineEnd(scan.lineEnds);
   const size_t head = scan.mainStarts[0];
   const auto [headEnd, next] = lineEndAt(script, head);
   std::string_view after =
       std::string_view(script).substr(next, lineEndAt(script, next).first - next);
   std::string_view code = withoutLeadingBlanks(after);
-  bool isEnd = code.starts_with("end") && (code.size() == 3 || !isNameChar(code[3]));
+  bool isEnd = code.starts_with("end") && (code.size() == 3 || !isNameCharacter(code[3]));
   std::string indent = next == script.size() || isEnd
                            ? "    "
                            : std::string(after.substr(0, after.size() - code.size()));
   script.insert(next, (next == headEnd ? lineEnd : "") + indent + call + lineEnd);
-  std::string ended;
-  for (size_t start = 0; start < block.size();) {
-    size_t end = block.find('\n', start);
-    ended.append(block, start, end - start).append(lineEnd);
-    start = end + 1;
-  }
-  script.insert(head, ended);
+  script.insert(head, withLineEnds(block, lineEnd));
   return Status::success();
 }
 

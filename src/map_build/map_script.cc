@@ -38,14 +38,6 @@ std::string_view definedName(const ScriptLine& line, bool& inGlobals) {
   return line.word(at);
 }
 
-// The line end that most of the script's lines have; CR LF on a tie, or
-// when no line has one, as the editor writes.
-std::string commonLineEnd(const ScriptLineReader& reader) {
-  if (reader.lfEnds > reader.crLfEnds && reader.lfEnds > reader.crEnds) return "\n";
-  if (reader.crEnds > reader.crLfEnds && reader.crEnds > reader.lfEnds) return "\r";
-  return "\r\n";
-}
-
 }  // namespace
 
 bool definesName(const std::string& script, std::string_view name) {
@@ -88,15 +80,10 @@ Status insertIntoMain(const std::string& name, const std::string& block, const s
                            "\", which the game starts the map with; build a map that the World "
                            "Editor saved");
   }
-  const std::string lineEnd = commonLineEnd(reader);
+  const std::string lineEnd = mostCommonLineEnd(reader.lineEnds);
   std::string built;
   built.reserve(script.size() + block.size() * 2 + call.size() + 4);
-  built.append(script, 0, head.start);
-  for (size_t start = 0; start < block.size();) {
-    size_t end = block.find('\n', start);
-    built.append(block, start, end - start).append(lineEnd);
-    start = end + 1;
-  }
+  built.append(script, 0, head.start).append(withLineEnds(block, lineEnd));
   built.append(script, head.start, after.next - head.start);
   // A last line without a line end gets one before the call.
   if (after.next == after.end) built += lineEnd;

@@ -4,17 +4,7 @@
 
 namespace mapjass {
 
-namespace {
-
-bool isLineEnd(char c) {
-  return c == '\n' || c == '\r';
-}
-
-bool isNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool ScriptLineReader::passLiteral(size_t& at, char quote) const {
   while (at < script_.size() && !isLineEnd(script_[at])) {
@@ -59,15 +49,7 @@ bool ScriptLineReader::next(ScriptLine& line) {
     }
   }
   line.end = at;
-  if (at < script_.size()) {
-    if (script_[at] == '\r' && at + 1 < script_.size() && script_[at + 1] == '\n') {
-      ++crLfEnds;
-      at += 2;
-    } else {
-      ++(script_[at] == '\n' ? lfEnds : crEnds);
-      ++at;
-    }
-  }
+  if (at < script_.size()) at += lineEnds.count(script_, at);
   line.next = at_ = at;
   return true;
 }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "map_build/line_ends.h"
+
 namespace mapjass {
 
 struct ScriptLine {
@@ -35,7 +37,7 @@ class ScriptLineReader {
   bool next(ScriptLine& line);
 
   // How many of the lines handed out end in CR LF, LF and CR alone.
-  size_t crLfEnds = 0, lfEnds = 0, crEnds = 0;
+  LineEndCounts lineEnds;
 
  private:
   // Moves `at`, inside a string or rawcode that `quote` opened, past its

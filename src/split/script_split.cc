@@ -32,12 +32,6 @@ bool isCallLine(std::string_view line) {
   return withoutLeadingBlanks(line).starts_with("call ");
 }
 
-// A letter, digit or underscore. Not std::isalnum(): a call into the C
-// library for each byte was a third of the split's time.
-bool isNameCharacter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 // The name after the first word of `line` ("call NAME(...)", "function
 // NAME takes ..."), or "" when no name follows it.
 std::string_view nameAfterFirstWord(std::string_view line) {
