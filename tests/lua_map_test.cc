@@ -135,6 +135,7 @@ TEST(LuaScript, InsertsIntoTheEditorsMain) {
       {"s = [[\n" + main + "]] .. [=[\n]] x\n" + main + "]=] .. 'it\\'s' .. \"a\\\"\\\n" + main +
        "\"\n" + into, ""},
       {into + "end\nold = main\nfunction hooked()\n  old()\nend\nmain = hooked\n", ""},
+      {"--x[[ a t[1] ]\n" + into, ""},  // no long comment: a bracket must follow "--" itself
       {"-- mapjass_A\ns = 'mapjass_B' .. \"mapjass_C\" .. [[mapjass_D]] --[[mapjass_E]]\n"
        "xmapjass_F = 1\n" + into, ""},
       {main + end + main + "end\nfunction main ()",
