@@ -23,6 +23,17 @@ void ByteReader::close() {
   fd_ = -1;
 }
 
+Status ByteReader::readWholeFile(const std::string& folder, const std::string& name,
+                                 std::string& bytes) {
+  ByteReader in;
+  if (Status opened = openFile(folder, name, in); !opened.ok()) return opened;
+  bytes.assign(static_cast<size_t>(in.remaining()), '\0');
+  if (!in.takeInto(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size())) {
+    return Status::failure(in.endMessage(0, "its bytes"));
+  }
+  return Status::success();
+}
+
 Status ByteReader::openFile(const std::string& folder, const std::string& name,
                             ByteReader& reader) {
   std::string path = pathIn(folder, name);

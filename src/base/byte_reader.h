@@ -33,6 +33,12 @@ class ByteReader {
   // or not a plain file.
   static Status openFile(const std::string& folder, const std::string& name, ByteReader& reader);
 
+  // The whole of `name` in `folder`, for a file that is held whole anyway
+  // (a script to change). Fails as openFile() does, or when it cannot be
+  // read to the size it had.
+  static Status readWholeFile(const std::string& folder, const std::string& name,
+                              std::string& bytes);
+
   // Reads `bytes`, which must outlive the reader, as the file `name`: a file
   // taken out of a map archive.
   void openBytes(const std::string& name, std::string_view bytes);

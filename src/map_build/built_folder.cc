@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/byte_reader.h"
 #include "base/file_tree.h"
 #include "base/output_file.h"
 #include "base/signals.h"
@@ -69,10 +70,7 @@ Status writeBuiltFolder(const MapFolder& map, const Changes& changes, const std:
   setPermissionBits(temporary, permissionBitsOf(map.path()));
 
   // Read back: what the file system holds now is what takes OUTPUT's place.
-  auto wrong = [&](const std::string& what) {
-    return Status::failure(outputName + ": the built map does not read back as it was written (" +
-                           what + ")");
-  };
+  auto wrong = [&](const std::string& what) { return notAsWritten(outputName, what); };
   std::vector<TreeEntry> built;
   if (Status listed = listTree(temporary, outputName, built); !listed.ok()) return listed;
   if (built.size() != map.entries().size()) return wrong("its files are not the map's");
@@ -90,13 +88,8 @@ Status writeBuiltFolder(const MapFolder& map, const Changes& changes, const std:
       continue;
     }
     std::string got;
-    ByteReader in;
-    if (!ByteReader::openFile("", at, in).ok()) return wrong(entry.path + " cannot be read");
-    got.assign(static_cast<size_t>(in.remaining()), '\0');
-    if (!in.takeInto(reinterpret_cast<uint8_t*>(got.data()), got.size()) ||
-        got != changes.at(changed)) {
-      return wrong(entry.path + " differs");
-    }
+    if (!ByteReader::readWholeFile("", at, got).ok()) return wrong(entry.path + " cannot be read");
+    if (got != changes.at(changed)) return wrong(entry.path + " differs");
   }
   return Status::success();
 }

@@ -46,15 +46,17 @@ Status compareFile(const MapArchive& map, const MapArchive& built, const std::st
 
 }  // namespace
 
+Status notAsWritten(const std::string& builtName, const std::string& what) {
+  return Status::failure(builtName + ": the built map does not read back as it was written (" +
+                         what + ")");
+}
+
 Status checkBuiltMap(const std::string& mapPath, const MapArchive& map,
                      const std::string& builtPath, const std::string& builtName,
                      const Changes& changes, const WarningSink& warn) {
   MapArchive built;
   if (Status opened = built.openForReading(builtPath, builtName); !opened.ok()) return opened;
-  auto wrong = [&](const std::string& what) {
-    return Status::failure(builtName + ": the built map does not read back as it was written (" +
-                           what + ")");
-  };
+  auto wrong = [&](const std::string& what) { return notAsWritten(builtName, what); };
   for (const auto& [name, wanted] : changes) {
     std::string got;
     if (Status read = built.read(name, got); !read.ok()) return read;

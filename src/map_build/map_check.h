@@ -15,6 +15,10 @@ namespace mapjass {
 // new bytes.
 using Changes = std::map<std::string, std::string>;
 
+// The failure of a built map, named `builtName`, that does not hold what was
+// written: `what` says where.
+Status notAsWritten(const std::string& builtName, const std::string& what);
+
 // Reads the map at `builtPath` (named `builtName` in messages) back, and
 // holds it against `map` (at `mapPath`) and the `changes`: the same names,
 // every file as in the map but those replaced, which read as written, the

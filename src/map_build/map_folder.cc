@@ -48,15 +48,8 @@ bool MapFolder::has(const std::string& file) const {
 }
 
 Status MapFolder::read(const std::string& file, std::string& bytes) const {
-  ByteReader in;
-  if (Status opened = ByteReader::openFile(path_, pathOf(file), in); !opened.ok()) {
-    return Status::failure(name_ + ": " + opened.error);
-  }
-  bytes.assign(static_cast<size_t>(in.remaining()), '\0');
-  if (!in.takeInto(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size())) {
-    return Status::failure(name_ + ": " + in.endMessage(0, "its bytes"));
-  }
-  return Status::success();
+  Status read = ByteReader::readWholeFile(path_, pathOf(file), bytes);
+  return read.ok() ? read : Status::failure(name_ + ": " + read.error);
 }
 
 Status mapOpenFailure(const std::string& name, int error) {
